@@ -1,0 +1,18 @@
+# Writes a C++ source that holds files as byte arrays, for the executable to carry.
+# Called as: cmake -DOUTPUT=out.cpp -DNAMES=a,b -DFILES=x.bmp,y.ico -P embed.cmake
+string(REPLACE "," ";" NAMES "${NAMES}")
+string(REPLACE "," ";" FILES "${FILES}")
+set(source "// Generated from resources/ by cmake/embed.cmake.\n#include <cstdint>\n#include <span>\n#include <string_view>\n\n")
+set(table "")
+list(LENGTH FILES count)
+math(EXPR last "${count} - 1")
+foreach(i RANGE ${last})
+  list(GET FILES ${i} file)
+  list(GET NAMES ${i} name)
+  file(READ "${file}" hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND source "static const std::uint8_t ${name}[] = {${bytes}};\n")
+  string(APPEND table "    if (name == \"${name}\") return ${name};\n")
+endforeach()
+string(APPEND source "\nstd::span<const std::uint8_t> EmbeddedResource(std::string_view name)\n{\n${table}    return {};\n}\n")
+file(WRITE "${OUTPUT}" "${source}")

@@ -1,0 +1,170 @@
+// The platform-independent half of the form runtime: properties, scale mode, twips.
+
+#include <cmath>
+
+#include "app_services.h"
+#include "native_form.h"
+#include "runtime_error.h"
+
+namespace {
+
+// Pixels from a coordinate in twips or pixels, raising an error where the
+// value cannot name a pixel.
+int ToPixels(double value, double unitsPerPixel)
+{
+    double pixels = std::nearbyint(value / unitsPerPixel);
+    if (!std::isfinite(pixels) || pixels < -2147483648.0 || pixels > 2147483647.0)
+        throw RuntimeError("Overflow");
+    return static_cast<int>(pixels);
+}
+
+} // namespace
+
+Timer::Timer(Form& owner, std::chrono::milliseconds interval, std::function<void()> onTimer)
+    : interval_(interval), onTimer_(std::move(onTimer))
+{
+    owner.timers_.push_back(this);
+}
+
+Form::Form(FormDesign design)
+    : design_(std::move(design)),
+      scaleMode_(design_.scaleMode),
+      autoRedraw_(design_.autoRedraw),
+      fillStyle_(design_.fillStyle)
+{
+}
+
+Form::~Form() = default;
+
+NativeForm& Form::Load()
+{
+    if (!native_) {
+        native_ = CreateNativeForm(*this, design_);
+        Form_Load();
+    }
+    return *native_;
+}
+
+double Form::UnitsPerPixel() const
+{
+    if (scaleMode_ == vbPixels)
+        return 1.0;
+    return TheScreen::TwipsPerPixelX();
+}
+
+HWND Form::hWnd() { return NativeHandle(Load()); }
+
+std::intptr_t Form::PictureHandle()
+{
+    Load();
+    return design_.picture ? reinterpret_cast<std::intptr_t>(&*design_.picture) : 0;
+}
+
+int Form::ScaleMode()
+{
+    Load();
+    return scaleMode_;
+}
+
+void Form::ScaleMode(int mode)
+{
+    Load();
+    if (mode != vbTwips && mode != vbPixels)
+        throw RuntimeError("Invalid property value");
+    scaleMode_ = mode;
+}
+
+bool Form::AutoRedraw()
+{
+    Load();
+    return autoRedraw_;
+}
+
+void Form::AutoRedraw(bool on)
+{
+    Load();
+    autoRedraw_ = on;
+}
+
+float Form::ScaleWidth()
+{
+    Load();
+    return static_cast<float>(design_.clientWidth * UnitsPerPixel());
+}
+
+float Form::ScaleHeight()
+{
+    Load();
+    return static_cast<float>(design_.clientHeight * UnitsPerPixel());
+}
+
+COLORREF Form::Point(float x, float y)
+{
+    NativeForm& native = Load();
+    int px = ToPixels(x, UnitsPerPixel());
+    int py = ToPixels(y, UnitsPerPixel());
+    if (px < 0 || py < 0 || px >= design_.clientWidth || py >= design_.clientHeight)
+        return static_cast<COLORREF>(-1); // outside the drawing area, as the form reports it
+    return NativePixel(native, px, py, autoRedraw_);
+}
+
+void Form::FillColor(COLORREF color)
+{
+    Load();
+    fillColor_ = color;
+}
+
+void Form::FillStyle(int style)
+{
+    Load();
+    if (style != vbFSSolid && style != vbFSTransparent)
+        throw RuntimeError("Invalid property value");
+    fillStyle_ = style;
+}
+
+void Form::Circle(float x, float y, float radius, COLORREF color)
+{
+    NativeForm& native = Load();
+    double perPixel = UnitsPerPixel();
+    std::optional<COLORREF> fill;
+    if (fillStyle_ == vbFSSolid)
+        fill = fillColor_;
+    NativeCircle(native, ToPixels(x, perPixel), ToPixels(y, perPixel), ToPixels(radius, perPixel),
+                 color, fill, autoRedraw_);
+}
+
+float Form::Top()
+{
+    return static_cast<float>(NativePosition(Load()).y * TheScreen::TwipsPerPixelY());
+}
+
+void Form::Top(float twips)
+{
+    NativeForm& native = Load();
+    NativeMove(native, NativePosition(native).x, ToPixels(twips, TheScreen::TwipsPerPixelY()));
+}
+
+float Form::Left()
+{
+    return static_cast<float>(NativePosition(Load()).x * TheScreen::TwipsPerPixelX());
+}
+
+void Form::Left(float twips)
+{
+    NativeForm& native = Load();
+    NativeMove(native, ToPixels(twips, TheScreen::TwipsPerPixelX()), NativePosition(native).y);
+}
+
+float Form::Width()
+{
+    Load();
+    return static_cast<float>(design_.clientWidth * TheScreen::TwipsPerPixelX());
+}
+
+void Form::Show() { NativeShow(Load()); }
+
+void Form::RaiseMouseDown(int button, int shift, int xPixels, int yPixels)
+{
+    double perPixel = UnitsPerPixel();
+    Form_MouseDown(button, shift, static_cast<float>(xPixels * perPixel), static_cast<float>(yPixels * perPixel));
+}

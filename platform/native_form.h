@@ -1,0 +1,21 @@
+#pragma once
+// The native half of a form, which each platform supplies: a window of the
+// design's size holding its picture in a kept image. Coordinates are pixels.
+
+#include <memory>
+
+#include "form.h"
+
+// Creates the hidden window; its timers start counting.
+NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design);
+
+HWND NativeHandle(NativeForm& native);
+// The pixel's colour, from the kept image or, with keptImage off, from the window.
+COLORREF NativePixel(NativeForm& native, int x, int y, bool keptImage);
+// A circle outlined in one colour and, unless fill is empty, filled with another;
+// drawn into the kept image and shown, or, with keptImage off, onto the window only.
+void NativeCircle(NativeForm& native, int x, int y, int radius, COLORREF outline,
+                  std::optional<COLORREF> fill, bool keptImage);
+POINT NativePosition(NativeForm& native);
+void NativeMove(NativeForm& native, int left, int top);
+void NativeShow(NativeForm& native);

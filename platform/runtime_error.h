@@ -1,0 +1,21 @@
+#pragma once
+// Run-time errors of the form runtime, and the one way the program skips them.
+
+#include <stdexcept>
+#include <string>
+
+class RuntimeError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Runs one statement; a run-time error abandons that statement and nothing more,
+// so whatever it was to assign keeps its previous value.
+template <class Statement>
+void ResumeNext(Statement&& statement) noexcept
+{
+    try {
+        statement();
+    } catch (const std::exception&) {
+    }
+}

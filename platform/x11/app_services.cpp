@@ -1,0 +1,138 @@
+// The program's file, other running copies, the primary screen and the end, on Linux.
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app_services.h"
+#include "display.h"
+#include "runtime_error.h"
+
+namespace {
+
+// The program file itself, with symbolic links resolved.
+std::string ProgramFile()
+{
+    static const std::string file = [] {
+        char* resolved = realpath("/proc/self/exe", nullptr);
+        if (!resolved)
+            throw RuntimeError("Cannot find the program file");
+        std::string path = resolved;
+        std::free(resolved);
+        return path;
+    }();
+    return file;
+}
+
+std::string LockFolder()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat info;
+    if (runtime && *runtime == '/' && stat(runtime, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid())
+        return runtime;
+    return "/tmp";
+}
+
+std::uint64_t Fnv1a(const std::string& text)
+{
+    std::uint64_t hash = 0xcbf29ce484222325;
+    for (unsigned char c : text)
+        hash = (hash ^ c) * 0x100000001b3;
+    return hash;
+}
+
+int PrimaryMonitorWidth(Display* display)
+{
+    Window root = DefaultRootWindow(display);
+    int width = DisplayWidth(display, DefaultScreen(display));
+    int eventBase, errorBase;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase))
+        return width;
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
+    if (!resources)
+        return width;
+    RROutput primary = XRRGetOutputPrimary(display, root);
+    if (primary != None) {
+        if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, primary)) {
+            if (output->crtc != None) {
+                if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, output->crtc)) {
+                    if (crtc->width > 0)
+                        width = static_cast<int>(crtc->width);
+                    XRRFreeCrtcInfo(crtc);
+                }
+            }
+            XRRFreeOutputInfo(output);
+        }
+    }
+    XRRFreeScreenResources(resources);
+    return width;
+}
+
+} // namespace
+
+namespace App {
+
+std::wstring Path()
+{
+    std::string file = ProgramFile();
+    std::string folder = file.substr(0, file.find_last_of('/'));
+    return FromAnsi(folder.empty() ? "/" : folder);
+}
+
+std::wstring EXEName()
+{
+    std::string file = ProgramFile();
+    std::string name = file.substr(file.find_last_of('/') + 1);
+    std::size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return FromAnsi(name);
+}
+
+// One lock per user and per program file; the system lets go of it when the
+// process ends in any way, so a crashed or killed copy never blocks the next.
+bool PrevInstance()
+{
+    static int lock = -1;
+    if (lock >= 0)
+        return false; // this process holds it
+    char name[64];
+    std::snprintf(name, sizeof name, "/lookout-%u-%016llx.lock", static_cast<unsigned>(getuid()),
+                  static_cast<unsigned long long>(Fnv1a(ProgramFile())));
+    int fd = open((LockFolder() + name).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false; // no way to tell: let this copy run
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return true;
+    }
+    lock = fd;
+    return false;
+}
+
+} // namespace App
+
+namespace TheScreen {
+
+float Width()
+{
+    return static_cast<float>(PrimaryMonitorWidth(TheDisplay()) * TwipsPerPixel());
+}
+
+float TwipsPerPixelX() { return static_cast<float>(TwipsPerPixel()); }
+float TwipsPerPixelY() { return static_cast<float>(TwipsPerPixel()); }
+
+} // namespace TheScreen
+
+void End()
+{
+    _exit(0);
+}

@@ -1,0 +1,122 @@
+// The connection to the X server, colours, DPI, atoms and fatal errors.
+
+#include "display.h"
+
+#include <X11/Xresource.h>
+#include <X11/Xutil.h>
+
+#include <bit>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "runtime_error.h"
+
+namespace {
+
+Display* display = nullptr;
+
+struct ChannelShift {
+    int shift = 0;
+    int bits = 8;
+};
+
+ChannelShift red, green, blue;
+
+ChannelShift ShiftOf(unsigned long mask)
+{
+    return {std::countr_zero(mask), std::popcount(mask)};
+}
+
+unsigned long Scale(unsigned value, ChannelShift channel)
+{
+    return static_cast<unsigned long>(value >> (8 - channel.bits)) << channel.shift;
+}
+
+unsigned Unscale(unsigned long pixel, ChannelShift channel)
+{
+    unsigned value = static_cast<unsigned>(pixel >> channel.shift) & ((1u << channel.bits) - 1);
+    return value << (8 - channel.bits) | value >> (2 * channel.bits - 8);
+}
+
+int IgnoreProtocolError(Display*, XErrorEvent*)
+{
+    // Requests on windows that went away meanwhile; nothing the program can mend.
+    return 0;
+}
+
+int ConnectionLost(Display*)
+{
+    Die("lost the connection to the X server");
+}
+
+} // namespace
+
+void OpenDisplay()
+{
+    if (display)
+        return;
+    display = XOpenDisplay(nullptr);
+    if (!display) {
+        const char* name = std::getenv("DISPLAY");
+        throw RuntimeError(std::string("cannot open the X display \"") + (name ? name : "") + "\"");
+    }
+    Visual* visual = DefaultVisual(display, DefaultScreen(display));
+    if (visual->c_class != TrueColor)
+        throw RuntimeError("the X display has no true-colour visual");
+    red = ShiftOf(visual->red_mask);
+    green = ShiftOf(visual->green_mask);
+    blue = ShiftOf(visual->blue_mask);
+    XSetErrorHandler(IgnoreProtocolError);
+    XSetIOErrorHandler(ConnectionLost);
+}
+
+Display* TheDisplay()
+{
+    if (!display)
+        throw RuntimeError("no connection to the X server");
+    return display;
+}
+
+
+unsigned long PixelOf(COLORREF color)
+{
+    return Scale(color & 0xFF, red) | Scale(color >> 8 & 0xFF, green) | Scale(color >> 16 & 0xFF, blue);
+}
+
+COLORREF ColorOf(unsigned long pixel)
+{
+    return Unscale(pixel, red) | Unscale(pixel, green) << 8 | Unscale(pixel, blue) << 16;
+}
+
+double TwipsPerPixel()
+{
+    static double twipsPerPixel = [] {
+        double dpi = 96;
+        if (const char* resources = XResourceManagerString(TheDisplay())) {
+            XrmInitialize();
+            XrmDatabase database = XrmGetStringDatabase(resources);
+            char* type = nullptr;
+            XrmValue value;
+            if (database && XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr) {
+                double parsed = std::strtod(value.addr, nullptr);
+                if (parsed >= 24 && parsed <= 1440)
+                    dpi = parsed;
+            }
+            if (database)
+                XrmDestroyDatabase(database);
+        }
+        return 1440.0 / dpi;
+    }();
+    return twipsPerPixel;
+}
+
+Atom AtomNamed(const char* name) { return XInternAtom(TheDisplay(), name, False); }
+
+void Die(const std::string& message)
+{
+    std::string line = "lookout: " + message + "\n";
+    ssize_t written = write(STDERR_FILENO, line.data(), line.size());
+    (void)written;
+    _exit(1);
+}

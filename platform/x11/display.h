@@ -1,0 +1,24 @@
+#pragma once
+// The one connection to the X server and what the rest of platform/x11 shares of it.
+
+#include <X11/Xlib.h>
+
+#include <string>
+
+#include "winapi.h"
+
+// Opens the connection named by DISPLAY; raises an error when there is none.
+void OpenDisplay();
+Display* TheDisplay();
+
+// The server's pixel value of a 0x00BBGGRR colour on the default visual, and back.
+unsigned long PixelOf(COLORREF color);
+COLORREF ColorOf(unsigned long pixel);
+
+// 1440 / DPI, the DPI from the resource Xft.dpi where set, else 96.
+double TwipsPerPixel();
+
+Atom AtomNamed(const char* name);
+
+// Ends the program with one line on standard error.
+[[noreturn]] void Die(const std::string& message);

@@ -1,0 +1,234 @@
+// The one event loop of the program. All X events are read and dispatched here.
+
+#include "event_loop.h"
+
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <poll.h>
+
+#include "app_services.h"
+#include "display.h"
+#include "native_form.h"
+#include "x11_form.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr Time doubleClickTime = 500; // ms between the two presses
+constexpr int doubleClickDistance = 4; // pixels either way
+
+struct LastPress {
+    Window window = 0;
+    Time time = 0;
+    int x = 0;
+    int y = 0;
+    bool armed = false;
+} lastLeftPress;
+
+struct Move {
+    NativeForm* native;
+    int offsetX; // the pointer's position within the window
+    int offsetY;
+    bool done;
+};
+Move* activeMove = nullptr;
+
+// A failure that reaches the platform from a handler without error handling of its own.
+template <class Handler>
+void RunHandler(Handler&& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        Die(std::string("run-time error: ") + error.what());
+    }
+}
+
+int ButtonNumber(unsigned int xButton)
+{
+    switch (xButton) {
+    case Button1: return vbLeftButton;
+    case Button2: return vbMiddleButton;
+    case Button3: return vbRightButton;
+    default: return 0; // wheel and extra buttons
+    }
+}
+
+int ShiftState(unsigned int state)
+{
+    return (state & ShiftMask ? vbShiftMask : 0) | (state & ControlMask ? vbCtrlMask : 0) |
+           (state & Mod1Mask ? vbAltMask : 0);
+}
+
+bool IsDoubleClick(const XButtonEvent& press)
+{
+    const LastPress& last = lastLeftPress;
+    return last.armed && last.window == press.window && press.time - last.time <= doubleClickTime &&
+           std::abs(press.x_root - last.x) <= doubleClickDistance &&
+           std::abs(press.y_root - last.y) <= doubleClickDistance;
+}
+
+void OnButtonPress(NativeForm& native, const XButtonEvent& press)
+{
+    int button = ButtonNumber(press.button);
+    if (button == 0 || activeMove)
+        return;
+    if (button == vbLeftButton) {
+        if (IsDoubleClick(press)) {
+            lastLeftPress.armed = false;
+            RunHandler([&] { native.form->Form_DblClick(); });
+            return;
+        }
+        lastLeftPress = {press.window, press.time, press.x_root, press.y_root, true};
+    }
+    RunHandler([&] { native.form->RaiseMouseDown(button, ShiftState(press.state), press.x, press.y); });
+}
+
+void OnMotion(const XMotionEvent& motion)
+{
+    if (!activeMove)
+        return;
+    XEvent later;
+    XMotionEvent latest = motion;
+    while (XCheckTypedWindowEvent(motion.display, motion.window, MotionNotify, &later))
+        latest = later.xmotion;
+    NativeForm& native = *activeMove->native;
+    int left = std::clamp(latest.x_root - activeMove->offsetX, -32768, 32767);
+    int top = std::clamp(latest.y_root - activeMove->offsetY, -32768, 32767);
+    if (left != native.left || top != native.top) {
+        XMoveWindow(motion.display, native.window, left, top);
+        native.left = left;
+        native.top = top;
+    }
+}
+
+void OnConfigure(NativeForm& native, const XConfigureEvent& configure)
+{
+    if (activeMove)
+        return; // the move knows better where the window is going
+    // A window manager's synthetic event tells the position on the root; a real one
+    // tells it relative to the parent, which is the root only when nobody reparented us.
+    if (configure.send_event || !native.reparented) {
+        native.left = configure.x;
+        native.top = configure.y;
+        native.positionStale = false;
+    } else {
+        native.positionStale = true;
+    }
+}
+
+void Dispatch(XEvent& event)
+{
+    NativeForm* native = FormOfWindow(event.xany.window);
+    if (!native)
+        return;
+    switch (event.type) {
+    case ButtonPress:
+        OnButtonPress(*native, event.xbutton);
+        break;
+    case ButtonRelease:
+        if (activeMove && event.xbutton.button == Button1)
+            activeMove->done = true;
+        break;
+    case MotionNotify:
+        OnMotion(event.xmotion);
+        break;
+    case ConfigureNotify:
+        OnConfigure(*native, event.xconfigure);
+        break;
+    case ReparentNotify:
+        native->reparented = event.xreparent.parent != DefaultRootWindow(event.xany.display);
+        native->positionStale = true;
+        break;
+    case MapNotify:
+        native->mapped = true;
+        break;
+    case VisibilityNotify:
+        // With no window manager to keep it above, a topmost window raises itself
+        // again whenever another window covers it.
+        if (native->topmost && !native->reparented && event.xvisibility.state != VisibilityUnobscured)
+            XRaiseWindow(event.xany.display, native->window);
+        break;
+    case ClientMessage:
+        if (static_cast<Atom>(event.xclient.data.l[0]) == AtomNamed("WM_DELETE_WINDOW"))
+            End(); // closed from outside: nothing is stored
+        break;
+    default:
+        break;
+    }
+}
+
+// Fires the timers that are due; a late tick is not made up for, and the cadence stays
+// on its grid of whole intervals from the window's creation.
+Clock::time_point FireDueTimers()
+{
+    Clock::time_point now = Clock::now();
+    Clock::time_point next = now + std::chrono::hours(1);
+    for (NativeForm* native : AllForms()) {
+        const auto& timers = native->form->Timers();
+        for (std::size_t i = 0; i < timers.size() && i < native->nextTicks.size(); ++i) {
+            auto interval = timers[i]->Interval();
+            auto& due = native->nextTicks[i];
+            if (due <= now) {
+                auto missed = (now - due) / interval;
+                due += (missed + 1) * interval;
+                RunHandler([&] { timers[i]->Fire(); });
+                now = Clock::now();
+            }
+            next = std::min(next, due);
+        }
+    }
+    return next;
+}
+
+void HandleEventsAndTimers(bool wait)
+{
+    Display* display = TheDisplay();
+    while (XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+        Dispatch(event);
+    }
+    Clock::time_point next = FireDueTimers();
+    if (!wait || XPending(display))
+        return;
+    auto timeout = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count();
+    pollfd connection{ConnectionNumber(display), POLLIN, 0};
+    poll(&connection, 1, static_cast<int>(std::clamp<long long>(timeout, 0, 3600000)));
+}
+
+} // namespace
+
+void RunMessageLoop()
+{
+    for (;;)
+        HandleEventsAndTimers(true);
+}
+
+void DoEvents() { HandleEventsAndTimers(false); }
+
+void MoveWithPointer(NativeForm& native)
+{
+    Display* display = TheDisplay();
+    Window root, child;
+    int rootX, rootY, x, y;
+    unsigned int buttons;
+    if (!XQueryPointer(display, native.window, &root, &child, &rootX, &rootY, &x, &y, &buttons) ||
+        !(buttons & Button1Mask))
+        return; // the button is up already: there is nothing to move
+    if (XGrabPointer(display, native.window, False, ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
+                     GrabModeAsync, None, None, CurrentTime) != GrabSuccess)
+        return;
+    POINT position = NativePosition(native);
+    Move move{&native, rootX - position.x, rootY - position.y, false};
+    activeMove = &move;
+    while (!move.done)
+        HandleEventsAndTimers(true);
+    activeMove = nullptr;
+    XUngrabPointer(display, CurrentTime);
+    XFlush(display);
+}

@@ -1,0 +1,19 @@
+// The program's start on Linux: connect to the X server, run Main, then the events.
+
+#include <exception>
+#include <string>
+
+#include "AppModul.h"
+#include "display.h"
+#include "event_loop.h"
+
+int main()
+{
+    try {
+        OpenDisplay();
+    } catch (const std::exception& error) {
+        Die(error.what());
+    }
+    AppModul::Main();
+    RunMessageLoop();
+}

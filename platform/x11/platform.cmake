@@ -1,0 +1,41 @@
+# The platform layer on X11: Xlib, the SHAPE and RandR extensions, POSIX.
+find_package(X11 REQUIRED)
+if(NOT X11_Xext_FOUND OR NOT X11_Xrandr_FOUND)
+  message(FATAL_ERROR "lookout needs the X11 SHAPE (libxext-dev) and RandR (libxrandr-dev) development files")
+endif()
+
+set(embedded ${CMAKE_CURRENT_BINARY_DIR}/embedded_resources.cpp)
+set(embedded_files ${CMAKE_CURRENT_SOURCE_DIR}/resources/lookout.bmp ${CMAKE_CURRENT_SOURCE_DIR}/resources/lookout.ico)
+add_custom_command(OUTPUT ${embedded}
+  COMMAND ${CMAKE_COMMAND} -DOUTPUT=${embedded} "-DNAMES=lookout_bmp,lookout_ico"
+          "-DFILES=${CMAKE_CURRENT_SOURCE_DIR}/resources/lookout.bmp,${CMAKE_CURRENT_SOURCE_DIR}/resources/lookout.ico"
+          -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/embed.cmake
+  DEPENDS ${embedded_files} ${CMAKE_CURRENT_SOURCE_DIR}/cmake/embed.cmake
+  VERBATIM)
+
+add_library(lookout_platform STATIC
+  platform/checked_int.cpp
+  platform/dib.cpp
+  platform/form.cpp
+  platform/x11/app_services.cpp
+  platform/x11/display.cpp
+  platform/x11/event_loop.cpp
+  platform/x11/native_form.cpp
+  platform/x11/long_path.cpp
+  platform/x11/profile.cpp
+  platform/x11/profile_text.cpp
+  platform/x11/regions.cpp
+  platform/x11/resources.cpp
+  platform/x11/text.cpp
+  platform/x11/window_calls.cpp
+  ${embedded})
+target_include_directories(lookout_platform PUBLIC platform platform/x11 resources)
+target_link_libraries(lookout_platform PUBLIC X11::X11 X11::Xext X11::Xrandr)
+
+set(LOOKOUT_MAIN_SOURCES platform/x11/main.cpp)
+
+function(lookout_finish_executable target)
+  install(TARGETS ${target} RUNTIME DESTINATION bin)
+  install(FILES resources/lookout.desktop DESTINATION share/applications)
+  install(FILES resources/lookout.png DESTINATION share/icons/hicolor/32x32/apps)
+endfunction()

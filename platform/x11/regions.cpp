@@ -1,0 +1,78 @@
+// The gdi32 region calls on Xlib's own regions.
+
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "winapi.h"
+
+namespace {
+
+constexpr int RGN_AND = 1;
+constexpr int RGN_XOR = 3;
+constexpr int RGN_DIFF = 4;
+constexpr int RGN_COPY = 5;
+
+Region AsRegion(HRGN region) { return reinterpret_cast<Region>(region); }
+
+// X rectangles hold 16-bit positions and sizes.
+short ToShort(int value) { return static_cast<short>(std::clamp(value, SHRT_MIN, SHRT_MAX)); }
+
+int Complexity(Region region)
+{
+    if (XEmptyRegion(region))
+        return NULLREGION;
+    XRectangle box;
+    XClipBox(region, &box);
+    Region boxRegion = XCreateRegion();
+    XUnionRectWithRegion(&box, boxRegion, boxRegion);
+    bool simple = XEqualRegion(region, boxRegion);
+    XDestroyRegion(boxRegion);
+    return simple ? SIMPLEREGION : COMPLEXREGION;
+}
+
+} // namespace
+
+HRGN CreateRectRgn(int left, int top, int right, int bottom)
+{
+    Region region = XCreateRegion();
+    if (!region)
+        return nullptr;
+    short x1 = ToShort(std::min(left, right)), x2 = ToShort(std::max(left, right));
+    short y1 = ToShort(std::min(top, bottom)), y2 = ToShort(std::max(top, bottom));
+    if (x2 > x1 && y2 > y1) {
+        XRectangle rectangle{x1, y1, static_cast<unsigned short>(x2 - x1), static_cast<unsigned short>(y2 - y1)};
+        XUnionRectWithRegion(&rectangle, region, region);
+    }
+    return reinterpret_cast<HRGN>(region);
+}
+
+int CombineRgn(HRGN destination, HRGN source1, HRGN source2, int mode)
+{
+    Region result = AsRegion(destination), a = AsRegion(source1), b = AsRegion(source2);
+    if (!result || !a || (!b && mode != RGN_COPY))
+        return ERROR;
+    switch (mode) {
+    case RGN_AND: XIntersectRegion(a, b, result); break;
+    case RGN_OR: XUnionRegion(a, b, result); break;
+    case RGN_XOR: XXorRegion(a, b, result); break;
+    case RGN_DIFF: XSubtractRegion(a, b, result); break;
+    case RGN_COPY: {
+        Region empty = XCreateRegion();
+        XUnionRegion(a, empty, result);
+        XDestroyRegion(empty);
+        break;
+    }
+    default: return ERROR;
+    }
+    return Complexity(result);
+}
+
+BOOL DeleteObject(HGDIOBJ object)
+{
+    if (!object)
+        return FALSE;
+    XDestroyRegion(reinterpret_cast<Region>(object)); // regions are the only objects here
+    return TRUE;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// A form's window on X11, shared by the files of platform/x11.
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <vector>
+
+#include "form.h"
+
+struct NativeForm {
+    Form* form = nullptr;
+    Window window = 0;
+    Pixmap image = 0;          // the kept image, also the window's background
+    GC gc = nullptr;
+    int width = 0;
+    int height = 0;
+    int left = 0;              // the window's position on the root window, as last known
+    int top = 0;
+    bool reparented = false;    // framed by a window manager, which then keeps it above
+    bool positionStale = false; // moved inside a frame: ask the server once
+    bool mapped = false;
+    bool topmost = false;
+    XImage* pixelCache = nullptr; // a copy of the kept image for pixel reads, dropped by drawing
+    Region shape = nullptr;       // the region handed over by SetWindowRgn, owned by the window
+    std::vector<std::chrono::steady_clock::time_point> nextTicks; // one per timer
+};
+
+NativeForm* FormOfWindow(Window window);
+NativeForm* FormOfHandle(HWND handle);

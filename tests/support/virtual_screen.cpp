@@ -1,0 +1,147 @@
+// Starting and driving Xvfb for the tests.
+
+#include "virtual_screen.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+pid_t Spawn(const char* program, char* const argv[], int keepFd = -1)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0);
+        for (int fd = 3; fd < 256; ++fd)
+            if (fd != keepFd)
+                close(fd);
+        execvp(program, argv);
+        _exit(127);
+    }
+    return pid;
+}
+
+void Stop(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 200; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+bool HasWindowManager(Display* display)
+{
+    Atom type;
+    int format;
+    unsigned long count = 0, remaining;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False),
+                       0, 1, False, XA_WINDOW, &type, &format, &count, &remaining, &data);
+    if (data)
+        XFree(data);
+    return count == 1;
+}
+
+} // namespace
+
+VirtualScreen::VirtualScreen(int width, int height, bool windowManager)
+{
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        throw std::runtime_error("pipe failed");
+    std::string fd = std::to_string(pipeFds[1]);
+    std::string geometry = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    char* argv[] = {const_cast<char*>("Xvfb"), const_cast<char*>("-displayfd"), fd.data(),
+                    const_cast<char*>("-screen"), const_cast<char*>("0"), geometry.data(),
+                    const_cast<char*>("-nolisten"), const_cast<char*>("tcp"), const_cast<char*>("-wr"),
+                    const_cast<char*>("-noreset"), nullptr};
+    server_ = Spawn("Xvfb", argv, pipeFds[1]);
+    close(pipeFds[1]);
+    std::string number;
+    char c;
+    while (read(pipeFds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(pipeFds[0]);
+    if (number.empty()) {
+        Stop(server_);
+        throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
+    }
+    name_ = ":" + number;
+    display_ = XOpenDisplay(name_.c_str());
+    if (!display_)
+        throw std::runtime_error("cannot connect to " + name_);
+    if (windowManager) {
+        std::string env = "DISPLAY=" + name_;
+        char* wmArgv[] = {const_cast<char*>("openbox"), const_cast<char*>("--sm-disable"), nullptr};
+        setenv("DISPLAY", name_.c_str(), 1);
+        windowManager_ = Spawn("openbox", wmArgv);
+        for (int i = 0; i < 500 && !HasWindowManager(display_); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!HasWindowManager(display_))
+            throw std::runtime_error("openbox did not start");
+    }
+}
+
+VirtualScreen::~VirtualScreen()
+{
+    if (display_)
+        XCloseDisplay(display_);
+    Stop(windowManager_);
+    Stop(server_);
+}
+
+unsigned VirtualScreen::ScreenPixel(int x, int y) const
+{
+    XImage* image = XGetImage(display_, DefaultRootWindow(display_), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image)
+        throw std::runtime_error("cannot read the screen");
+    unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return (pixel >> 16 & 0xFF) | (pixel & 0xFF00) | (pixel & 0xFF) << 16;
+}
+
+void VirtualScreen::MovePointer(int x, int y) const
+{
+    XTestFakeMotionEvent(display_, DefaultScreen(display_), x, y, CurrentTime);
+    XSync(display_, False);
+}
+
+void VirtualScreen::Button(unsigned button, bool down) const
+{
+    XTestFakeButtonEvent(display_, button, down, CurrentTime);
+    XSync(display_, False);
+}
+
+void VirtualScreen::Key(const char* keysym, bool down) const
+{
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XStringToKeysym(keysym)), down, CurrentTime);
+    XSync(display_, False);
+}
+
+VirtualScreen& SharedScreen()
+{
+    static VirtualScreen* screen = [] {
+        auto* created = new VirtualScreen;
+        setenv("DISPLAY", created->Name().c_str(), 1);
+        std::atexit([] { delete screen; });
+        return created;
+    }();
+    return *screen;
+}
