@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what building and testing lookout needs, where it is missing (Debian or Ubuntu).
+# Usage: scripts/install-deps.sh [run|test]
+set -euo pipefail
+echo "Checking the packages lookout needs..."
+
+packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev)
+if [[ "${1:-run}" == test ]]; then
+  packages+=(libgtest-dev libbenchmark-dev libxtst-dev xvfb xauth openbox x11-utils imagemagick locales
+             g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
+elif [[ -z "${DISPLAY:-}" ]]; then
+  packages+=(xvfb xauth x11-utils xdotool imagemagick) # the demonstration on a virtual screen
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if ((${#missing[@]})); then
+  sudo=""
+  [[ $(id -u) -eq 0 ]] || sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The tests read numbers under a locale whose decimal separator is a comma.
+if [[ "${1:-run}" == test ]] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  sudo=""
+  [[ $(id -u) -eq 0 ]] || sudo="sudo"
+  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi

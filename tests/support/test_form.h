@@ -1,0 +1,62 @@
+#pragma once
+// A form of the tests' own, with any picture, on the tests' virtual screen.
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "display.h"
+#include "event_loop.h"
+#include "form.h"
+#include "virtual_screen.h"
+
+inline Picture MakePicture(int width, int height, COLORREF color)
+{
+    return Picture{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, color)};
+}
+
+class TestForm : public Form {
+public:
+    explicit TestForm(std::optional<Picture> picture, int width = 0, int height = 0)
+        : Form(Design(std::move(picture), width, height))
+    {
+    }
+
+    void Form_MouseDown(int button, int, float, float) override { mouseDowns.push_back(button); }
+
+    std::vector<int> mouseDowns;
+
+private:
+    static FormDesign Design(std::optional<Picture> picture, int width, int height)
+    {
+        FormDesign design;
+        design.caption = L"Test";
+        design.className = L"LookoutTest";
+        design.clientWidth = picture ? picture->width : width;
+        design.clientHeight = picture ? picture->height : height;
+        design.picture = std::move(picture);
+        return design; // twips and no kept image, as a form starts out
+    }
+};
+
+// Connects the program's platform layer to the shared virtual screen.
+inline VirtualScreen& ConnectToTestScreen()
+{
+    VirtualScreen& screen = SharedScreen();
+    OpenDisplay();
+    return screen;
+}
+
+// Lets the program handle its events for a while.
+inline void PumpEvents(std::chrono::milliseconds duration)
+{
+    auto end = std::chrono::steady_clock::now() + duration;
+    while (std::chrono::steady_clock::now() < end) {
+        XSync(TheDisplay(), False);
+        DoEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
