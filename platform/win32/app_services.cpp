@@ -1,0 +1,136 @@
+// The program's file, other running copies, the primary screen and the end, on Windows.
+
+#include <cstdint>
+#include <string>
+
+#include "app_services.h"
+#include "runtime_error.h"
+#include "winapi.h"
+
+namespace {
+
+// The program file's full path.
+std::wstring ProgramFile()
+{
+    static const std::wstring file = [] {
+        std::wstring path(MAX_PATH, L'\0');
+        for (;;) {
+            DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            if (length == 0)
+                throw RuntimeError("Cannot find the program file");
+            if (length < path.size()) {
+                path.resize(length);
+                return path;
+            }
+            path.resize(path.size() * 2); // cut short: try again with room to spare
+        }
+    }();
+    return file;
+}
+
+// One name for the program file however it was started: long names, one letter case.
+std::wstring ProgramFileKey()
+{
+    std::wstring file = ProgramFile();
+    std::wstring longName(file.size() + MAX_PATH, L'\0');
+    DWORD length = GetLongPathNameW(file.c_str(), longName.data(), static_cast<DWORD>(longName.size()));
+    if (length > 0 && length < longName.size())
+        file.assign(longName, 0, length);
+    CharUpperBuffW(file.data(), static_cast<DWORD>(file.size()));
+    return file;
+}
+
+std::uint64_t Fnv1a(const std::wstring& text)
+{
+    std::uint64_t hash = 0xcbf29ce484222325;
+    for (wchar_t c : text)
+        hash = (hash ^ static_cast<std::uint16_t>(c)) * 0x100000001b3;
+    return hash;
+}
+
+std::wstring Hex(std::uint64_t value)
+{
+    std::wstring digits(16, L'0');
+    for (int i = 15; i >= 0; --i, value >>= 4)
+        digits[i] = L"0123456789abcdef"[value & 0xF];
+    return digits;
+}
+
+float TwipsPerPixel(int axis)
+{
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, axis) : 0;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return 1440.0f / static_cast<float>(dpi > 0 ? dpi : 96);
+}
+
+} // namespace
+
+namespace App {
+
+std::wstring Path()
+{
+    std::wstring file = ProgramFile();
+    std::wstring folder = file.substr(0, file.find_last_of(L"\\/") + 1);
+    // A drive's root keeps its backslash ("C:\"), any other folder loses it.
+    if (folder.size() > 1 && !(folder.size() == 3 && folder[1] == L':'))
+        folder.pop_back();
+    return folder;
+}
+
+std::wstring EXEName()
+{
+    std::wstring file = ProgramFile();
+    std::wstring name = file.substr(file.find_last_of(L"\\/") + 1);
+    std::size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos && dot > 0)
+        name.erase(dot);
+    return name;
+}
+
+// One mutex per session and per program file, held until the process ends in any way,
+// so a crashed or killed copy never blocks the next.
+bool PrevInstance()
+{
+    static HANDLE mutex = nullptr;
+    if (mutex)
+        return false; // this process holds it
+    std::wstring name = L"Local\\lookout-" + Hex(Fnv1a(ProgramFileKey()));
+    HANDLE handle = CreateMutexW(nullptr, FALSE, name.c_str());
+    DWORD error = GetLastError();
+    if (!handle)
+        return error == ERROR_ACCESS_DENIED; // held by a copy running with other rights
+    if (error == ERROR_ALREADY_EXISTS) {
+        CloseHandle(handle);
+        return true;
+    }
+    mutex = handle;
+    return false;
+}
+
+} // namespace App
+
+namespace TheScreen {
+
+float Width() { return static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) * TwipsPerPixelX(); }
+
+// The process is DPI-aware for the system's DPI, which holds for the whole session.
+float TwipsPerPixelX()
+{
+    static const float twips = TwipsPerPixel(LOGPIXELSX);
+    return twips;
+}
+
+float TwipsPerPixelY()
+{
+    static const float twips = TwipsPerPixel(LOGPIXELSY);
+    return twips;
+}
+
+} // namespace TheScreen
+
+void End()
+{
+    ExitProcess(0);
+}
