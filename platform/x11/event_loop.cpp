@@ -29,6 +29,12 @@ struct LastPress {
     bool armed = false;
 } lastLeftPress;
 
+// Where the pointer was on the screen when a button last went down over a window.
+struct {
+    int x = 0;
+    int y = 0;
+} lastPress;
+
 struct Move {
     NativeForm* native;
     int offsetX; // the pointer's position within the window
@@ -77,6 +83,7 @@ void OnButtonPress(NativeForm& native, const XButtonEvent& press)
     int button = ButtonNumber(press.button);
     if (button == 0 || activeMove)
         return;
+    lastPress = {press.x_root, press.y_root};
     if (button == vbLeftButton) {
         if (IsDoubleClick(press)) {
             lastLeftPress.armed = false;
@@ -223,8 +230,10 @@ void MoveWithPointer(NativeForm& native)
     if (XGrabPointer(display, native.window, False, ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
                      GrabModeAsync, None, None, CurrentTime) != GrabSuccess)
         return;
+    // The window keeps the pointer where the button went down on it, wherever the
+    // pointer has gone since.
     POINT position = NativePosition(native);
-    Move move{&native, rootX - position.x, rootY - position.y, false};
+    Move move{&native, lastPress.x - position.x, lastPress.y - position.y, false};
     activeMove = &move;
     while (!move.done)
         HandleEventsAndTimers(true);
