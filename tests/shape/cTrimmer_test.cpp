@@ -73,6 +73,7 @@ TEST_F(Trimming, APictureAllInTheKeyColourLeavesNothingToClick)
 {
     TestForm form(MakePicture(20, 20, 0x0000FF));
     cTrimmer().TrimForm(form);
+    XSync(TheDisplay(), False);
     EXPECT_EQ(ShapeCoverage(SharedScreen().Connection(), WindowOf(form), 20, 20), std::vector<bool>(400, false));
 
     form.Left(100 * 15);

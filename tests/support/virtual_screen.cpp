@@ -7,6 +7,7 @@
 #include <X11/extensions/XTest.h>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -23,6 +24,9 @@ pid_t Spawn(const char* program, char* const argv[], int keepFd = -1)
     pid_t pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
+        int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, STDOUT_FILENO);
+        dup2(quiet, STDERR_FILENO);
         for (int fd = 3; fd < 256; ++fd)
             if (fd != keepFd)
                 close(fd);
@@ -46,6 +50,34 @@ void Stop(pid_t pid)
     waitpid(pid, nullptr, 0);
 }
 
+// Whether a window manager takes a new window into a frame of its own. Openbox
+// announces itself before it is ready, and loses a window mapped too soon: try again.
+bool ManagesWindows(Display* display)
+{
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        Window probe = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+        XMapWindow(display, probe);
+        XSync(display, False);
+        bool framed = false;
+        for (int i = 0; i < 25 && !framed; ++i) {
+            Window root, parent, *children = nullptr;
+            unsigned count = 0;
+            if (XQueryTree(display, probe, &root, &parent, &children, &count)) {
+                framed = parent != root;
+                if (children)
+                    XFree(children);
+            }
+            if (!framed)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        XDestroyWindow(display, probe);
+        XSync(display, False);
+        if (framed)
+            return true;
+    }
+    return false;
+}
+
 bool HasWindowManager(Display* display)
 {
     Atom type;
@@ -62,7 +94,7 @@ bool HasWindowManager(Display* display)
 } // namespace
 
 VirtualScreen::VirtualScreen(int width, int height, bool windowManager)
-{
+try {
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
         throw std::runtime_error("pipe failed");
@@ -84,19 +116,26 @@ VirtualScreen::VirtualScreen(int width, int height, bool windowManager)
         throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
     }
     name_ = ":" + number;
+    if (windowManager) {
+        char* wmArgv[] = {const_cast<char*>("openbox"), const_cast<char*>("--sm-disable"), nullptr};
+        setenv("DISPLAY", name_.c_str(), 1);
+        windowManager_ = Spawn("openbox", wmArgv);
+    }
     display_ = XOpenDisplay(name_.c_str());
     if (!display_)
         throw std::runtime_error("cannot connect to " + name_);
     if (windowManager) {
-        std::string env = "DISPLAY=" + name_;
-        char* wmArgv[] = {const_cast<char*>("openbox"), const_cast<char*>("--sm-disable"), nullptr};
-        setenv("DISPLAY", name_.c_str(), 1);
-        windowManager_ = Spawn("openbox", wmArgv);
         for (int i = 0; i < 500 && !HasWindowManager(display_); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        if (!HasWindowManager(display_))
+        if (!HasWindowManager(display_) || !ManagesWindows(display_))
             throw std::runtime_error("openbox did not start");
     }
+} catch (...) {
+    if (display_)
+        XCloseDisplay(display_);
+    Stop(windowManager_);
+    Stop(server_);
+    throw;
 }
 
 VirtualScreen::~VirtualScreen()

@@ -1,0 +1,56 @@
+#pragma once
+// The built lookout, copied into a folder of the test's and started on a virtual screen.
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+#include "virtual_screen.h"
+
+// A fresh folder for one test, removed afterwards.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Copies the program under test into a folder (where its settings file will lie).
+std::filesystem::path InstallLookout(const std::filesystem::path& folder, const std::string& name = "lookout");
+
+class RunningLookout {
+public:
+    // Starts the program; with waitForWindow, returns once its window is on the screen.
+    RunningLookout(const VirtualScreen& screen, const std::filesystem::path& program, bool waitForWindow = true);
+    ~RunningLookout(); // kills what still runs
+
+    pid_t Pid() const { return pid_; }
+    Window TheWindow() const { return window_; }
+    // The window's top-left corner on the screen.
+    std::pair<int, int> Position() const;
+    // What the screen shows at a point relative to the window.
+    unsigned PixelAt(int x, int y) const;
+
+    // The exit status once the process has ended within the time, or nothing.
+    std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
+    void Signal(int signal) const;
+    std::string ErrorOutput() const;
+
+private:
+    const VirtualScreen& screen_;
+    pid_t pid_ = -1;
+    Window window_ = 0;
+    bool ended_ = false;
+    std::filesystem::path errorFile_;
+};
+
+std::string FileBytes(const std::filesystem::path& file);
+void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
+void Pause(std::chrono::milliseconds duration);
