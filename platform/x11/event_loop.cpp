@@ -195,13 +195,15 @@ Clock::time_point FireDueTimers()
 void HandleEventsAndTimers(bool wait)
 {
     Display* display = TheDisplay();
-    while (XPending(display)) {
+    // Once a move has ended, what follows its release (a second press of a
+    // double-click, say) is for the loop outside the move.
+    while (XPending(display) && !(activeMove && activeMove->done)) {
         XEvent event;
         XNextEvent(display, &event);
         Dispatch(event);
     }
     Clock::time_point next = FireDueTimers();
-    if (!wait || XPending(display))
+    if (!wait || XPending(display) || (activeMove && activeMove->done))
         return;
     auto timeout = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count();
     pollfd connection{ConnectionNumber(display), POLLIN, 0};
