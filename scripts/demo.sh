@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Shows lookout on a virtual screen: moves the pointer, drags the head, saves screenshots.
+# Usage: scripts/demo.sh path/to/lookout [output-folder]
+set -euo pipefail
+program=$(realpath "$1")
+out=${2:-$(mktemp -d "${TMPDIR:-/tmp}/lookout-demo.XXXXXX")}
+mkdir -p "$out"
+echo "No display: showing lookout on a virtual screen; screenshots go to $out"
+
+read_fd=$(mktemp -u); mkfifo "$read_fd"
+Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp -noreset 4>"$read_fd" >/dev/null 2>&1 &
+xvfb=$!
+read -r number <"$read_fd"; rm -f "$read_fd"
+export DISPLAY=":$number"
+cleanup() { kill "${lookout:-}" "$xvfb" 2>/dev/null || true; }
+trap cleanup EXIT
+
+xsetroot -solid '#3a6ea5'
+cp "$program" "$out/lookout"          # its settings file will lie beside it, in $out
+"$out/lookout" &
+lookout=$!
+sleep 0.5
+
+# Saves the screen with an arrow drawn where the pointer is (Xvfb leaves the cursor out).
+shot() {
+  local name=$1 x y
+  eval "$(xdotool getmouselocation --shell | grep -E '^(X|Y)=')"
+  x=$X y=$Y
+  import -window root png:- | convert - -fill white -stroke black -strokewidth 1 \
+    -draw "polygon $x,$y $x,$((y + 17)) $((x + 4)),$((y + 13)) $((x + 8)),$((y + 21)) $((x + 11)),$((y + 20)) $((x + 7)),$((y + 12)) $((x + 12)),$((y + 12))" \
+    "$out/$name.png"
+  echo "  $out/$name.png"
+}
+
+look() { xdotool mousemove "$1" "$2"; sleep 0.3; shot "$3"; }
+
+look 690 300 0-pointer-near
+look 900 200 1-pointer-right
+look 150 650 2-pointer-below-left
+look 511 262 3-pointer-between-the-eyes
+look 511 20 4-pointer-above
+
+# Drag the head by its forehead down and to the left, looking mid-way.
+xdotool mousemove 511 100 mousedown 1
+for step in 1 2 3 4 5 6 7 8 9 10; do
+  xdotool mousemove $((511 - 25 * step)) $((100 + 25 * step)); sleep 0.03
+done
+sleep 0.3; shot 5-dragged
+xdotool mouseup 1; sleep 0.6
+look 1000 700 6-after-the-drag-pointer-far-away
+
+# A double-click stores the position beside the program and ends it.
+xdotool mousemove 261 350 click --repeat 2 --delay 60 1
+sleep 0.5
+if ! kill -0 "$lookout" 2>/dev/null; then
+  echo "Double-clicked: lookout ended and stored its place in $out/lookout.ini:"
+  sed 's/^/  /' "$out/lookout.ini"
+fi
