@@ -3,6 +3,7 @@
 #include "running_lookout.h"
 
 #include <X11/Xatom.h>
+#include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -117,6 +118,10 @@ RunningLookout::~RunningLookout()
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
+    // A sanitizer's report in the program is a failure even where the test saw nothing wrong.
+    std::string errors = FileBytes(errorFile_);
+    if (errors.find("Sanitizer") != std::string::npos || errors.find("runtime error") != std::string::npos)
+        ADD_FAILURE() << "lookout reported:\n" << errors;
     std::error_code error;
     fs::remove(errorFile_, error);
 }
