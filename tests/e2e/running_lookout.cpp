@@ -1,9 +1,10 @@
 // Starting, finding and ending the program under test.
 
+#include <gtest/gtest.h> // before X11, whose None would clash
+
 #include "running_lookout.h"
 
 #include <X11/Xatom.h>
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdlib>
