@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Builds the Windows program and its tests with MinGW and runs them under Wine on a virtual screen.
+# Usage: scripts/test-windows.sh [build folder]   (default: build-win in the source tree)
+set -euo pipefail
+echo "Testing the Windows program: MinGW build, Wine on Xvfb..."
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath -m "${1:-$root/build-win}")
+linux="$build/linux-tests"
+
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DLOOKOUT_TESTS=ON >/dev/null
+cmake --build "$build" -j2 >"$build/build.log" 2>&1 || { cat "$build/build.log"; exit 1; }
+
+# The Linux programs that look at the Windows one from outside, built when their folders changed.
+compile() { # compile OUTPUT SOURCE... -- FLAGS...
+  local output=$1 sources=() folders=()
+  shift
+  while [[ $1 != -- ]]; do sources+=("$1") folders+=("$(dirname "$1")"); shift; done
+  shift
+  [[ ! -e $output ]] || find "${folders[@]}" -newer "$output" | grep -q . || return 0
+  g++ -std=c++20 -O1 -Wall -Wextra -o "$output" "${sources[@]}" "$@" -lgtest -lgtest_main -pthread
+}
+mkdir -p "$linux"
+windows="$root/tests/windows"
+compile "$linux/exe_resources_test" "$windows/exe_resources_test.cpp" -- &
+builds=($!)
+compile "$linux/profile_differential_test" "$windows/profile_differential_test.cpp" \
+  "$root/platform/x11/profile.cpp" "$root/platform/x11/profile_text.cpp" -- \
+  -I"$root/platform" -I"$root/platform/x11" &
+builds+=($!)
+compile "$linux/wine_e2e_test" "$windows/wine_e2e_test.cpp" "$root/tests/e2e/running_lookout.cpp" \
+  "$root/tests/support/virtual_screen.cpp" -- \
+  -I"$root/tests/support" -I"$root/tests/e2e" -DLOOKOUT_EXECUTABLE="\"$build/lookout.exe\"" -lX11 -lXtst &
+builds+=($!)
+for build_job in "${builds[@]}"; do wait "$build_job"; done
+
+work=$(mktemp -d /tmp/lookout-windows-tests.XXXXXX)
+export HOME="$work/home" WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset XDG_RUNTIME_DIR
+mkdir -p "$HOME"
+# Wine run by root writes over read-only files; a Windows user can't: test as an ordinary user.
+tester=()
+if ((EUID == 0)); then
+  chown -R 65534:65534 "$work"
+  tester=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+as_tester() { "${tester[@]}" "$@"; }
+
+xvfb="" current=""
+cleanup() {
+  [[ -z $current ]] || { kill "$current" 2>/dev/null; wait "$current" 2>/dev/null; } || true
+  if [[ -d $WINEPREFIX ]]; then
+    as_tester wineserver -k 2>/dev/null || true
+    as_tester wineserver -w 2>/dev/null || true
+  fi
+  [[ -z $xvfb ]] || kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -wr 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$work/display")"
+as_tester wineboot -i >/dev/null 2>&1
+
+passed=0 failed=0 skipped=0
+# Runs one gtest program and adds up its counts; a program that ends without them counts as one failure.
+run() { # run NAME COMMAND...
+  local name=$1 status=0 log="$work/$1.log"
+  shift
+  echo "--- $name"
+  timeout --kill-after=10 300 "$@" >"$log.raw" 2>&1 &
+  current=$!
+  wait "$current" || status=$?
+  current=""
+  tr -d '\r' <"$log.raw" | tee "$log"
+  local ok bad skip
+  ok=$(grep -oP '^\[  PASSED  \] \K[0-9]+' "$log" || echo 0)
+  bad=$(grep -oP '^\[  FAILED  \] \K[0-9]+(?= tests?, listed below)' "$log" || echo 0)
+  skip=$(grep -oP '^\[  SKIPPED \] \K[0-9]+(?= tests?, listed below)' "$log" || echo 0)
+  ((status == 0 || bad > 0)) || bad=1
+  passed=$((passed + ok)) failed=$((failed + bad)) skipped=$((skipped + skip))
+}
+
+run resources env LOOKOUT_EXE="$build/lookout.exe" LOOKOUT_RESOURCES="$root/resources" \
+  "$linux/exe_resources_test"
+run commands "${tester[@]}" wine "$build/tests/windows/commands_windows_test.exe"
+run profile "${tester[@]}" env LOOKOUT_PROFILE_PROBE="$build/tests/windows/profile_probe.exe" \
+  "$linux/profile_differential_test"
+# Each run has a screen of its own; Wine's desktop process must start anew on it.
+for manager in none openbox; do
+  as_tester wineserver -k 2>/dev/null || true
+  as_tester wineserver -w
+  run "e2e-$manager" "${tester[@]}" env LOOKOUT_WINDOW_MANAGER="$manager" "$linux/wine_e2e_test"
+done
+
+echo "windows: $passed passed, $failed failed$( ((skipped == 0)) || echo ", $skipped skipped")"
+((failed == 0))
