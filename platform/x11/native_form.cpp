@@ -21,25 +21,27 @@ constexpr COLORREF formBackColor = 0xF0F0F0; // the face colour of a form withou
 
 std::vector<NativeForm*> forms;
 
-void PutPicture(Display* display, NativeForm& native, const Picture& picture)
+// Fills the kept image with the face colour and the picture over it. The image
+// made for that stays on as the copy that pixel reads use, until the first drawing.
+void PaintKeptImage(Display* display, NativeForm& native, const std::optional<Picture>& picture)
 {
-    int width = std::min(picture.width, native.width);
-    int height = std::min(picture.height, native.height);
     XImage* image = XCreateImage(display, DefaultVisual(display, DefaultScreen(display)),
-                                 DefaultDepth(display, DefaultScreen(display)), ZPixmap, 0,
-                                 nullptr, width, height, 32, 0);
+                                 DefaultDepth(display, DefaultScreen(display)), ZPixmap, 0, nullptr, native.width,
+                                 native.height, 32, 0);
     if (!image)
         throw RuntimeError("Out of memory");
-    image->data = static_cast<char*>(std::malloc(static_cast<std::size_t>(image->bytes_per_line) * height));
+    image->data = static_cast<char*>(std::malloc(static_cast<std::size_t>(image->bytes_per_line) * native.height));
     if (!image->data) {
         XDestroyImage(image);
         throw RuntimeError("Out of memory");
     }
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            XPutPixel(image, x, y, PixelOf(picture.At(x, y)));
-    XPutImage(display, native.image, native.gc, image, 0, 0, 0, 0, width, height);
-    XDestroyImage(image);
+    for (int y = 0; y < native.height; ++y)
+        for (int x = 0; x < native.width; ++x) {
+            bool inPicture = picture && x < picture->width && y < picture->height;
+            XPutPixel(image, x, y, PixelOf(inPicture ? picture->At(x, y) : formBackColor));
+        }
+    XPutImage(display, native.image, native.gc, image, 0, 0, 0, 0, native.width, native.height);
+    native.pixelCache = image;
 }
 
 void SetTextProperty(Display* display, Window window, const char* property, const std::string& utf8)
@@ -170,10 +172,7 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
     native->image = XCreatePixmap(display, RootWindow(display, screen), native->width, native->height,
                                   DefaultDepth(display, screen));
     native->gc = XCreateGC(display, native->image, 0, nullptr);
-    XSetForeground(display, native->gc, PixelOf(formBackColor));
-    XFillRectangle(display, native->image, native->gc, 0, 0, native->width, native->height);
-    if (design.picture)
-        PutPicture(display, *native, *design.picture);
+    PaintKeptImage(display, *native, design.picture);
 
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = native->image;

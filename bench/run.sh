@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (Release), runs them on a private Xvfb and prints the figures.
+set -euo pipefail
+echo "lookout benchmarks: building, then running on a private Xvfb" >&2
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${LOOKOUT_BENCH_BUILD:-$root/build-bench}
+if [[ ! -f $build/CMakeCache.txt ]]; then
+  cmake -S "$root" -B "$build" -DLOOKOUT_BENCH=ON -DLOOKOUT_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$build" --target lookout_bench -j"$(nproc)" >/dev/null
+
+work=$(mktemp -d)
+xvfb=""
+cleanup() {
+  if [[ -n $xvfb ]]; then kill "$xvfb" 2>/dev/null || true; wait "$xvfb" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display and writes its number to fd 3.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+[[ -s $work/display ]] || { echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
+load=$(cut -d' ' -f1-3 /proc/loadavg) # other work on the machine moves the figures
+
+"$build/bench/lookout_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+  --benchmark_out="$work/results.json" --benchmark_out_format=json "$@"
+
+# The mean of the repetitions of one benchmark, one field, to a number of decimals.
+value() {
+  jq -r --arg name "$1" --arg field "$2" --argjson places "$3" '
+    [.benchmarks[] | select(.run_name | split("/")[0] == $name)] as $runs
+    | ($runs | map(select(.error_occurred)) | first | .error_message) as $error
+    | ($runs | map(select(.aggregate_name == "mean")) | first | .[$field]) as $mean
+    | if $error then "not working: \($error)" elif $mean == null then "not run"
+      else $mean * pow(10; $places) | round / pow(10; $places) | tostring end' "$work/results.json"
+}
+row() { printf '%-38s %s\n' "$1" "$(value "$2" "$3" "$4")"; }
+
+echo
+echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs); load before the run: $load"
+echo "Figures: means of 5 repetitions"
+row "TrimForm incl. hand-over, us" TrimForm real_time 1
+row "  pixel reads (incl. image fetch), us" TrimPixelReads real_time 1
+row "  of which the image fetch, us" TrimImageFetch real_time 1
+row "  region building, us" TrimRegionBuilding real_time 1
+row "  SetWindowRgn + XSync, us" TrimSetWindowRgn real_time 1
+row "tick incl. XSync, us" Tick real_time 1
+row "allocations per tick" Tick allocations 2
+row "  of which inside Xlib's reply wait" Tick in_x_reply 2
+row "  of which operator new" Tick new_calls 2
+row "round trips per tick" Tick round_trips 2
+row "requests per tick" Tick requests 2
