@@ -32,7 +32,7 @@ bool IsTooLarge(const std::string& number)
         auto [stop, error] = std::from_chars(start, number.data() + number.size(), exponent);
         if (error == std::errc::result_out_of_range)
             return *start != '-';
-        magnitude += exponent;
+        return exponent > -magnitude; // magnitude + exponent > 0, without overflowing
     }
     return magnitude > 0;
 }
@@ -70,7 +70,7 @@ double Val(const std::wstring& text)
 
     std::string number = kept.substr(mantissa, end - mantissa);
     if (number.front() == '.')
-        number.insert(0, "0");
+        number = "0" + number;
     double value = 0;
     auto [stop, error] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (error == std::errc::result_out_of_range) {
@@ -87,5 +87,13 @@ std::wstring NumberText(float value)
     auto [stop, error] = std::to_chars(digits, digits + sizeof digits, value);
     if (error != std::errc())
         throw RuntimeError("Overflow");
-    return std::wstring(digits, stop);
+    std::wstring text(digits, stop);
+    // Val reads a double, which then rounds to a float. For a rare few shortest
+    // texts that second rounding misses (7.038531e-26 reads as a double halfway
+    // between two floats), so those get the fewest digits that do read back.
+    for (int precision = 1; std::isfinite(value) && static_cast<float>(Val(text)) != value; ++precision) {
+        stop = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, precision).ptr;
+        text.assign(digits, stop);
+    }
+    return text;
 }

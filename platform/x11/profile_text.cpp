@@ -87,6 +87,15 @@ std::string_view LineBreakOf(std::string_view text)
                                                                                             : "\n";
 }
 
+// What a last line without a line feed needs before anything goes after it.
+// A carriage return it ends with already counts as its line end (LineAt drops
+// it), so then only the line feed is missing; a whole line break would make
+// that carriage return part of the line's text.
+std::string_view MissingLineEnd(std::string_view text, std::string_view lineBreak)
+{
+    return text.ends_with('\r') ? "\n" : lineBreak;
+}
+
 std::optional<std::string_view> SectionName(std::string_view content)
 {
     content = TrimStart(content);
@@ -162,8 +171,12 @@ std::optional<std::string_view> FindValue(std::string_view text, std::string_vie
     std::optional<Key> entry = found ? FindKey(text, *found, key) : std::nullopt;
     if (!entry)
         return std::nullopt;
-    std::string_view value = Trim(text.substr(entry->equals + 1, entry->line.end - entry->equals - 1));
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+    std::string_view value = text.substr(entry->equals + 1, entry->line.end - entry->equals - 1);
+    // A carriage return breaks lines here as it does for CanStore, so a lone one
+    // that an editor left inside a line ends the value.
+    value = Trim(value.substr(0, value.find('\r')));
+    // Windows drops quotation marks, single or double, around a whole value.
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
     return value;
 }
@@ -185,7 +198,7 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
     std::optional<Section> found = FindSection(text, section);
     if (!found) {
         if (!result.empty() && result.back() != '\n')
-            result += lineBreak;
+            result += MissingLineEnd(text, lineBreak);
         result += '[';
         result += section;
         result += ']';
@@ -198,7 +211,7 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
         return result;
     }
     Line last = LastFilledLine(text, *found);
-    std::string insert = EndsWithLineBreak(text, last) ? "" : std::string(lineBreak);
+    std::string insert = EndsWithLineBreak(text, last) ? "" : std::string(MissingLineEnd(text, lineBreak));
     insert += Entry(key, value, lineBreak);
     result.insert(last.next, insert);
     return result;

@@ -141,7 +141,7 @@ private:
 
 // ---- what differs between the two on purpose
 
-enum class Difference { LineEnds, BlankLines, Blanks, Untouched, NameWithoutValue, SingleQuotes };
+enum class Difference { LineEnds, BlankLines, Blanks, Untouched, NameWithoutValue };
 
 const std::map<Difference, std::string> differenceNames = {
     {Difference::LineEnds, "Wine rewrites the file with CRLF line ends, the last line included"},
@@ -153,7 +153,6 @@ const std::map<Difference, std::string> differenceNames = {
     {Difference::NameWithoutValue,
      "Wine takes a line without '=' for its key with no value: a write sets the value on that line, "
      "and a read finds no value there; ours passes over such a line"},
-    {Difference::SingleQuotes, "Wine reads a value in single quotes without them; ours keeps them"},
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
@@ -284,8 +283,6 @@ std::optional<Difference> ExplainRead(const std::string& ours, const std::string
 {
     if (ours == wines)
         return std::nullopt;
-    if (ours.size() >= 2 && ours.front() == '\'' && ours.back() == '\'' && ours.substr(1, ours.size() - 2) == wines)
-        return Difference::SingleQuotes;
     if (wines.empty() && KeyFirstWithoutValue(ourFile, read.section, read.key))
         return Difference::NameWithoutValue;
     throw std::runtime_error("read \"" + ours + "\" where Wine read \"" + wines + "\"");
