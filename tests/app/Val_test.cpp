@@ -16,7 +16,12 @@ class CommaLocale : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "the de_DE.UTF-8 locale is not installed";
+#ifdef _WIN32
+        const char* german = "German_Germany.1252";
+#else
+        const char* german = "de_DE.UTF-8";
+#endif
+        ASSERT_NE(std::setlocale(LC_ALL, german), nullptr) << "the locale " << german << " is not installed";
         ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     }
     void TearDown() override { std::setlocale(LC_ALL, "C"); }

@@ -35,8 +35,8 @@ long WindowPid(Display* display, Window window)
     return pid;
 }
 
-// The program's mapped window, at the top level or inside a window manager's frame.
-Window FindWindow(Display* display, Window parent, pid_t pid, int depth)
+// The process's mapped window, at the top level or inside a window manager's frame.
+Window FindWindowIn(Display* display, Window parent, pid_t pid, int depth)
 {
     Window root, parentOut, *children = nullptr;
     unsigned count = 0;
@@ -49,7 +49,7 @@ Window FindWindow(Display* display, Window parent, pid_t pid, int depth)
             attributes.map_state == IsViewable)
             found = children[i];
         else if (depth > 0)
-            found = FindWindow(display, children[i], pid, depth - 1);
+            found = FindWindowIn(display, children[i], pid, depth - 1);
     }
     if (children)
         XFree(children);
@@ -57,6 +57,11 @@ Window FindWindow(Display* display, Window parent, pid_t pid, int depth)
 }
 
 } // namespace
+
+Window FindWindowOfProcess(Display* display, pid_t pid)
+{
+    return FindWindowIn(display, DefaultRootWindow(display), pid, 1);
+}
 
 TempFolder::TempFolder()
 {
@@ -101,7 +106,7 @@ RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& prog
         return;
     Display* display = screen.Connection();
     for (int i = 0; i < 500 && !window_; ++i) {
-        window_ = FindWindow(display, DefaultRootWindow(display), pid_, 1);
+        window_ = FindWindowOfProcess(display, pid_);
         if (!window_)
             Pause(std::chrono::milliseconds(10));
     }

@@ -51,6 +51,9 @@ private:
     std::filesystem::path errorFile_;
 };
 
+// The mapped window of a process, or 0.
+Window FindWindowOfProcess(Display* display, pid_t pid);
+
 std::string FileBytes(const std::filesystem::path& file);
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 void Pause(std::chrono::milliseconds duration);

@@ -138,24 +138,6 @@ TEST_F(Startup, ASecondCopyEndsAtOnceWithoutTouchingTheSettings)
     EXPECT_EQ(first.Position(), std::make_pair(200, 100));
 }
 
-TEST_F(Startup, OfTenCopiesStartedTogetherOneRuns)
-{
-    fs::path program = Program();
-    std::vector<std::unique_ptr<RunningLookout>> copies;
-    for (int i = 0; i < 10; ++i)
-        copies.push_back(std::make_unique<RunningLookout>(Screen(), program, false));
-    Pause(1500ms);
-    int running = 0;
-    for (auto& copy : copies) {
-        std::optional<int> status = copy->WaitForExit(0ms);
-        if (status)
-            EXPECT_EQ(*status, 0);
-        else
-            ++running;
-    }
-    EXPECT_EQ(running, 1);
-}
-
 TEST_F(Startup, TheSettingsLieBesideTheProgramFileEvenWhenStartedThroughALink)
 {
     fs::path program = InstallLookout(folder.Path() / "My Apps");

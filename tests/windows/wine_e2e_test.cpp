@@ -52,42 +52,6 @@ VirtualScreen& Screen()
     return screen;
 }
 
-long WindowPid(Display* display, Window window)
-{
-    Atom type;
-    int format;
-    unsigned long count = 0, remaining;
-    unsigned char* data = nullptr;
-    long pid = -1;
-    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL,
-                           &type, &format, &count, &remaining, &data) == Success && data && count == 1)
-        pid = *reinterpret_cast<long*>(data);
-    if (data)
-        XFree(data);
-    return pid;
-}
-
-// The process's mapped window, at the top level or inside a window manager's frame.
-Window FindWindow(Display* display, Window parent, pid_t pid, int depth)
-{
-    Window root, parentOut, *children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, parent, &root, &parentOut, &children, &count))
-        return 0;
-    Window found = 0;
-    for (unsigned i = 0; i < count && !found; ++i) {
-        XWindowAttributes attributes;
-        if (WindowPid(display, children[i]) == pid && XGetWindowAttributes(display, children[i], &attributes) &&
-            attributes.map_state == IsViewable)
-            found = children[i];
-        else if (depth > 0)
-            found = FindWindow(display, children[i], pid, depth - 1);
-    }
-    if (children)
-        XFree(children);
-    return found;
-}
-
 // lookout.exe started with wine, whose process is the Windows program's (Wine sets _NET_WM_PID to it).
 class WineLookout {
 public:
@@ -106,7 +70,7 @@ public:
             return;
         Display* display = Screen().Connection();
         for (auto end = std::chrono::steady_clock::now() + 30s; !window_ && std::chrono::steady_clock::now() < end;) {
-            window_ = FindWindow(display, DefaultRootWindow(display), pid_, 1);
+            window_ = FindWindowOfProcess(display, pid_);
             if (!window_)
                 Pause(20ms);
         }
