@@ -29,10 +29,9 @@ startup=$(awk '{print $1}' <<<"$starts" | sort -n | sed -n 11p)
 "$work/lookout" &
 lookout=$!
 sleep 1
-ticks() { awk '{print $14 + $15}' "/proc/$lookout/stat"; } # user + system, in clock ticks
-hz=$(getconf CLK_TCK)
-cpu_percent() { # cpu_percent TICKS SECONDS
-  awk -v t="$1" -v hz="$hz" -v s="$2" 'BEGIN {printf "%.3f", 100 * t / hz / s}'
+ticks() { awk '{print $1}' "/proc/$lookout/schedstat"; } # CPU time in ns (one thread)
+cpu_percent() { # cpu_percent NANOSECONDS SECONDS
+  awk -v t="$1" -v s="$2" 'BEGIN {printf "%.3f", 100 * t / 1e9 / s}'
 }
 
 before=$(ticks); sleep "$phase"; still=$(cpu_percent $(($(ticks) - before)) "$phase")
