@@ -89,12 +89,12 @@ inline std::optional<std::string_view> KeyName(std::string_view bare)
     return bare.substr(0, equals);
 }
 
-// A value as Windows hands it out: without blanks around it, nor the double
-// quotes around that.
+// A value as Windows hands it out: without blanks around it, nor the quotes,
+// single or double, around that.
 inline std::string_view Unquoted(std::string_view value)
 {
     value = Trim(value);
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
     return value;
 }
