@@ -33,18 +33,6 @@ std::string ReadValue(const fs::path& file, const char* key)
     return buffer;
 }
 
-void DoubleClick(RunningLookout& lookout)
-{
-    auto [left, top] = lookout.Position();
-    Screen().MovePointer(left + 91, top + 100);
-    for (int press = 0; press < 2; ++press) {
-        Screen().Button(1, true);
-        Pause(30ms);
-        Screen().Button(1, false);
-        Pause(30ms);
-    }
-}
-
 class Faults : public ::testing::Test {
 protected:
     fs::path Settings() const { return folder.Path() / "lookout.ini"; }
@@ -72,7 +60,7 @@ TEST_F(Faults, AFullDiskLeavesTheSettingsAsTheyWere)
         Pause(100ms);
         Screen().Button(1, false);
         Pause(600ms);
-        DoubleClick(lookout);
+        DoubleClick(Screen(), lookout);
         EXPECT_EQ(lookout.WaitForExit(2s), 0);
         EXPECT_EQ(FileBytes(disk / "lookout.ini"), before);
     }
@@ -155,7 +143,7 @@ TEST_P(OddSettings, StartUpAndDoubleClickCopeWithIt)
     fs::path program = InstallLookout(folder.Path());
     RunningLookout lookout(Screen(), program);
     EXPECT_EQ(lookout.Position(), odd.position);
-    DoubleClick(lookout);
+    DoubleClick(Screen(), lookout);
     EXPECT_EQ(lookout.WaitForExit(5s), 0);
     auto [left, top] = odd.position;
     if (odd.written) {

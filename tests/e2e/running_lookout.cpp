@@ -165,6 +165,18 @@ void RunningLookout::Signal(int signal) const { kill(pid_, signal); }
 
 std::string RunningLookout::ErrorOutput() const { return FileBytes(errorFile_); }
 
+void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout)
+{
+    auto [left, top] = lookout.Position();
+    screen.MovePointer(left + 91, top + 100);
+    for (int press = 0; press < 2; ++press) {
+        screen.Button(1, true);
+        Pause(std::chrono::milliseconds(30));
+        screen.Button(1, false);
+        Pause(std::chrono::milliseconds(30));
+    }
+}
+
 std::string FileBytes(const fs::path& file)
 {
     std::ifstream in(file, std::ios::binary);

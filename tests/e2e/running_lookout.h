@@ -51,6 +51,9 @@ private:
     std::filesystem::path errorFile_;
 };
 
+// Two quick left presses on the head's forehead.
+void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout);
+
 // The mapped window of a process, or 0.
 Window FindWindowOfProcess(Display* display, pid_t pid);
 

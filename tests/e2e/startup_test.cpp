@@ -29,19 +29,6 @@ protected:
     fs::path Program() { return InstallLookout(folder.Path()); }
     fs::path Settings() { return folder.Path() / "lookout.ini"; }
 
-    // Two quick presses on the forehead.
-    void DoubleClick(RunningLookout& lookout)
-    {
-        auto [left, top] = lookout.Position();
-        Screen().MovePointer(left + 91, top + 100);
-        for (int press = 0; press < 2; ++press) {
-            Screen().Button(1, true);
-            Pause(30ms);
-            Screen().Button(1, false);
-            Pause(30ms);
-        }
-    }
-
     void DragBy(RunningLookout& lookout, int dx, int dy)
     {
         auto [left, top] = lookout.Position();
@@ -73,14 +60,14 @@ TEST_F(Startup, ADoubleClickStoresThePlaceWhereTheNextStartPutsIt)
         RunningLookout lookout(Screen(), Program());
         DragBy(lookout, 80, 150);
         EXPECT_EQ(lookout.Position(), std::make_pair(500, 150));
-        DoubleClick(lookout);
+        DoubleClick(Screen(), lookout);
         EXPECT_EQ(lookout.WaitForExit(2s), 0);
     }
     EXPECT_EQ(FileBytes(Settings()), "[Tarvex Blinkmor]\nTop=2250\nLeft=7500\n");
 
     RunningLookout again(Screen(), Program());
     EXPECT_EQ(again.Position(), std::make_pair(500, 150));
-    DoubleClick(again);
+    DoubleClick(Screen(), again);
     EXPECT_EQ(again.WaitForExit(2s), 0);
     EXPECT_EQ(FileBytes(Settings()), "[Tarvex Blinkmor]\nTop=2250\nLeft=7500\n");
 }
@@ -91,7 +78,7 @@ TEST_F(Startup, ADoubleClickChangesOnlyTheTwoValues)
     WriteBytes(Settings(), before);
     RunningLookout lookout(Screen(), Program());
     EXPECT_EQ(lookout.Position(), std::make_pair(1, 0));
-    DoubleClick(lookout);
+    DoubleClick(Screen(), lookout);
     EXPECT_EQ(lookout.WaitForExit(2s), 0);
     EXPECT_EQ(FileBytes(Settings()),
               "; my settings\r\n[Other]\r\nTop=1\r\n\r\n[tarvex blinkmor]\r\nleft =15\r\nSize=3\r\nTop=0\r\n\r\n[Last]\r\nx=y");
@@ -103,7 +90,7 @@ TEST_F(Startup, AReadOnlySettingsFileStaysAsItWas)
     chmod(Settings().c_str(), 0444);
     RunningLookout lookout(Screen(), Program());
     DragBy(lookout, 50, 50);
-    DoubleClick(lookout);
+    DoubleClick(Screen(), lookout);
     EXPECT_EQ(lookout.WaitForExit(2s), 0);
     EXPECT_EQ(FileBytes(Settings()), "[Tarvex Blinkmor]\nTop=1500\nLeft=3000\n");
 }
@@ -144,7 +131,7 @@ TEST_F(Startup, TheSettingsLieBesideTheProgramFileEvenWhenStartedThroughALink)
     fs::create_directories(folder.Path() / "bin");
     fs::create_symlink(program, folder.Path() / "bin" / "watcher");
     RunningLookout lookout(Screen(), folder.Path() / "bin" / "watcher");
-    DoubleClick(lookout);
+    DoubleClick(Screen(), lookout);
     EXPECT_EQ(lookout.WaitForExit(2s), 0);
     EXPECT_EQ(FileBytes(folder.Path() / "My Apps" / "lookout.ini"), "[Tarvex Blinkmor]\nTop=0\nLeft=6300\n");
 }
@@ -164,7 +151,7 @@ TEST_F(Startup, PositionsAreStoredInTwipsOfTheScreensDpi)
     XSync(display, False);
     EXPECT_EQ(lookout.Position(), std::make_pair(200, 100));
     DragBy(lookout, 10, 20);
-    DoubleClick(lookout);
+    DoubleClick(Screen(), lookout);
     EXPECT_EQ(lookout.WaitForExit(2s), 0);
     EXPECT_EQ(FileBytes(Settings()), "[Tarvex Blinkmor]\nTop=1440\nLeft=2520\n");
 }
