@@ -21,7 +21,7 @@ if ((${#missing[@]})); then
   [[ $(id -u) -eq 0 ]] || sudo="sudo"
   echo "Installing: ${missing[*]}"
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
 # The tests read numbers under a locale whose decimal separator is a comma.

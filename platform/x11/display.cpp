@@ -18,25 +18,27 @@ Display* display = nullptr;
 
 struct ChannelShift {
     int shift = 0;
-    int bits = 8;
+    unsigned long max = 255; // the channel's largest value
 };
 
 ChannelShift red, green, blue;
 
 ChannelShift ShiftOf(unsigned long mask)
 {
-    return {std::countr_zero(mask), std::popcount(mask)};
+    int shift = std::countr_zero(mask);
+    return {shift, mask >> shift};
 }
 
+// 8-bit channel values to the visual's, and back, by arithmetic: visuals have 5 to 10 bits a channel.
 unsigned long Scale(unsigned value, ChannelShift channel)
 {
-    return static_cast<unsigned long>(value >> (8 - channel.bits)) << channel.shift;
+    return (value * channel.max + 127) / 255 << channel.shift;
 }
 
 unsigned Unscale(unsigned long pixel, ChannelShift channel)
 {
-    unsigned value = static_cast<unsigned>(pixel >> channel.shift) & ((1u << channel.bits) - 1);
-    return value << (8 - channel.bits) | value >> (2 * channel.bits - 8);
+    unsigned long value = pixel >> channel.shift & channel.max;
+    return static_cast<unsigned>((value * 255 + channel.max / 2) / channel.max);
 }
 
 int IgnoreProtocolError(Display*, XErrorEvent*)

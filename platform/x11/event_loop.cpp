@@ -95,22 +95,32 @@ void OnButtonPress(NativeForm& native, const XButtonEvent& press)
     RunHandler([&] { native.form->RaiseMouseDown(button, ShiftState(press.state), press.x, press.y); });
 }
 
+// Moves the window so that the pointer keeps its place in it.
+void FollowPointer(Display* display, int rootX, int rootY)
+{
+    NativeForm& native = *activeMove->native;
+    int left = std::clamp(rootX - activeMove->offsetX, -32768, 32767);
+    int top = std::clamp(rootY - activeMove->offsetY, -32768, 32767);
+    if (left != native.left || top != native.top) {
+        XMoveWindow(display, native.window, left, top);
+        native.left = left;
+        native.top = top;
+    }
+}
+
 void OnMotion(const XMotionEvent& motion)
 {
     if (!activeMove)
         return;
-    XEvent later;
+    // Only the last of the motions queued one after the other counts; one after the
+    // release belongs to no move.
     XMotionEvent latest = motion;
-    while (XCheckTypedWindowEvent(motion.display, motion.window, MotionNotify, &later))
-        latest = later.xmotion;
-    NativeForm& native = *activeMove->native;
-    int left = std::clamp(latest.x_root - activeMove->offsetX, -32768, 32767);
-    int top = std::clamp(latest.y_root - activeMove->offsetY, -32768, 32767);
-    if (left != native.left || top != native.top) {
-        XMoveWindow(motion.display, native.window, left, top);
-        native.left = left;
-        native.top = top;
+    XEvent next;
+    while (XPending(motion.display) && (XPeekEvent(motion.display, &next), next.type == MotionNotify)) {
+        XNextEvent(motion.display, &next);
+        latest = next.xmotion;
     }
+    FollowPointer(motion.display, latest.x_root, latest.y_root);
 }
 
 void OnConfigure(NativeForm& native, const XConfigureEvent& configure)
@@ -138,8 +148,10 @@ void Dispatch(XEvent& event)
         OnButtonPress(*native, event.xbutton);
         break;
     case ButtonRelease:
-        if (activeMove && event.xbutton.button == Button1)
+        if (activeMove && event.xbutton.button == Button1) {
+            FollowPointer(event.xany.display, event.xbutton.x_root, event.xbutton.y_root);
             activeMove->done = true;
+        }
         break;
     case MotionNotify:
         OnMotion(event.xmotion);
@@ -161,7 +173,8 @@ void Dispatch(XEvent& event)
             XRaiseWindow(event.xany.display, native->window);
         break;
     case ClientMessage:
-        if (static_cast<Atom>(event.xclient.data.l[0]) == AtomNamed("WM_DELETE_WINDOW"))
+        if (event.xclient.message_type == AtomNamed("WM_PROTOCOLS") &&
+            static_cast<Atom>(event.xclient.data.l[0]) == AtomNamed("WM_DELETE_WINDOW"))
             End(); // closed from outside: nothing is stored
         break;
     default:
@@ -179,6 +192,8 @@ Clock::time_point FireDueTimers()
         const auto& timers = native->form->Timers();
         for (std::size_t i = 0; i < timers.size() && i < native->nextTicks.size(); ++i) {
             auto interval = timers[i]->Interval();
+            if (interval.count() <= 0)
+                continue; // an interval of 0 switches a timer off
             auto& due = native->nextTicks[i];
             if (due <= now) {
                 auto missed = (now - due) / interval;
@@ -232,6 +247,12 @@ void MoveWithPointer(NativeForm& native)
     if (XGrabPointer(display, native.window, False, ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
                      GrabModeAsync, None, None, CurrentTime) != GrabSuccess)
         return;
+    // A release between letting go of the press's own grab and this one went elsewhere.
+    if (!XQueryPointer(display, native.window, &root, &child, &rootX, &rootY, &x, &y, &buttons) ||
+        !(buttons & Button1Mask)) {
+        XUngrabPointer(display, CurrentTime);
+        return;
+    }
     // The window keeps the pointer where the button went down on it, wherever the
     // pointer has gone since.
     POINT position = NativePosition(native);
@@ -241,5 +262,7 @@ void MoveWithPointer(NativeForm& native)
         HandleEventsAndTimers(true);
     activeMove = nullptr;
     XUngrabPointer(display, CurrentTime);
+    // A window manager may have placed the window otherwise than asked.
+    native.positionStale = native.reparented;
     XFlush(display);
 }

@@ -15,5 +15,8 @@ int main()
         Die(error.what());
     }
     AppModul::Main();
+    // Without a window nothing could ever end the program, and it would keep others from starting.
+    if (AllForms().empty())
+        return 0;
     RunMessageLoop();
 }

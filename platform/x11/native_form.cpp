@@ -109,7 +109,9 @@ void SetWindowManagerHints(Display* display, NativeForm& native, const FormDesig
 void SetSizeHints(Display* display, const NativeForm& native)
 {
     XSizeHints hints{};
-    hints.flags = USPosition | PPosition | PMinSize | PMaxSize;
+    // Static gravity: the position is the window's own, not that of a frame around it.
+    hints.flags = USPosition | PPosition | PMinSize | PMaxSize | PWinGravity;
+    hints.win_gravity = StaticGravity;
     hints.x = native.left;
     hints.y = native.top;
     hints.min_width = hints.max_width = native.width;

@@ -81,7 +81,7 @@ TEST_F(Faults, AWriterKilledAtAnyMomentLeavesTheOldFileOrTheNew)
             execl(LOOKOUT_SETTINGS_WRITER, LOOKOUT_SETTINGS_WRITER, Settings().c_str(), nullptr);
             _exit(127);
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(2000 + random() % 20000));
+        std::this_thread::sleep_for(std::chrono::microseconds(5000 + random() % 60000));
         ::kill(writer, SIGKILL);
         waitpid(writer, nullptr, 0);
         std::string now = FileBytes(Settings());

@@ -99,6 +99,9 @@ RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& prog
         setenv("DISPLAY", screen.Name().c_str(), 1);
         int error = open(errorFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(error, STDERR_FILENO);
+        // Not the test runner's output: a program left running must not keep it open.
+        int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, STDOUT_FILENO);
         execl(program.c_str(), program.c_str(), nullptr);
         _exit(127);
     }

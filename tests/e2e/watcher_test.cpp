@@ -16,7 +16,6 @@ constexpr int eyeY = 162;
 
 class Watcher : public ::testing::TestWithParam<bool> {
 protected:
-    static void SetUpTestSuite() {}
     void SetUp() override
     {
         screen = std::make_unique<VirtualScreen>(1024, 768, GetParam());
@@ -44,7 +43,7 @@ protected:
         screen->Button(button, false);
         if (modifier)
             screen->Key(modifier, false);
-        Pause(200ms); // past the double-click time, so the next press is a press of its own
+        Pause(600ms); // past the double-click time, so the next press is a press of its own
     }
 
     TempFolder folder;
@@ -130,6 +129,7 @@ TEST_P(Watcher, ALeftDragMovesItWhileThePupilsGoOnLooking)
     Pause(150ms);
     EXPECT_EQ(lookout->Position(), std::make_pair(left - 300, top + 100));
     screen->Button(1, false);
+    screen->MovePointer(900, 700); // at once: a motion after the release moves nothing
     Pause(150ms);
     EXPECT_EQ(lookout->Position(), std::make_pair(left - 300, top + 100));
 }
