@@ -2,6 +2,7 @@
 
 #include "Commands.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app_services.h"

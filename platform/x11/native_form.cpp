@@ -178,13 +178,12 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
 
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = native->image;
-    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask |
-                            VisibilityChangeMask;
+    // Exposures need no handling: the server repaints the window from its background, the kept image.
+    attributes.event_mask = ButtonPressMask | ButtonReleaseMask | StructureNotifyMask | VisibilityChangeMask;
     native->window = XCreateWindow(display, RootWindow(display, screen), 0, 0, native->width, native->height, 0,
                                    CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWEventMask,
                                    &attributes);
     SetWindowManagerHints(display, *native, design);
-    SetSizeHints(display, *native);
 
     auto now = std::chrono::steady_clock::now();
     for (Timer* timer : form.Timers())
@@ -265,8 +264,6 @@ void NativeMove(NativeForm& native, int left, int top)
     native.left = left;
     native.top = top;
     native.positionStale = false;
-    if (!native.mapped)
-        SetSizeHints(TheDisplay(), native);
 }
 
 void NativeShow(NativeForm& native)

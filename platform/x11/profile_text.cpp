@@ -162,13 +162,19 @@ std::string Entry(std::string_view key, std::string_view value, std::string_view
     return entry;
 }
 
+// The first line of the key in the first section of that name.
+std::optional<Key> FindEntry(std::string_view text, std::string_view section, std::string_view key)
+{
+    std::optional<Section> found = FindSection(text, section);
+    return found ? FindKey(text, *found, key) : std::nullopt;
+}
+
 } // namespace
 
 std::optional<std::string_view> FindValue(std::string_view text, std::string_view section,
                                           std::string_view key)
 {
-    std::optional<Section> found = FindSection(text, section);
-    std::optional<Key> entry = found ? FindKey(text, *found, key) : std::nullopt;
+    std::optional<Key> entry = FindEntry(text, section, key);
     if (!entry)
         return std::nullopt;
     std::string_view value = text.substr(entry->equals + 1, entry->line.end - entry->equals - 1);
@@ -220,8 +226,7 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
 std::optional<std::string> RemoveKey(std::string_view text, std::string_view section,
                                      std::string_view key)
 {
-    std::optional<Section> found = FindSection(text, section);
-    std::optional<Key> entry = found ? FindKey(text, *found, key) : std::nullopt;
+    std::optional<Key> entry = FindEntry(text, section, key);
     if (!entry)
         return std::nullopt;
     std::string result(text);

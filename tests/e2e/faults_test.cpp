@@ -20,12 +20,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-VirtualScreen& Screen()
-{
-    static VirtualScreen screen(1024, 768);
-    return screen;
-}
-
 std::string ReadValue(const fs::path& file, const char* key)
 {
     char buffer[64] = {};
@@ -52,15 +46,15 @@ TEST_F(Faults, AFullDiskLeavesTheSettingsAsTheyWere)
         fs::path program = InstallLookout(disk);
         WriteBytes(disk / "lookout.ini", before);
         WriteBytes(disk / "filler", std::string(size, 'x')); // fills the disk up, as far as it goes
-        RunningLookout lookout(Screen(), program);
+        RunningLookout lookout(SharedScreen(), program);
         EXPECT_EQ(lookout.Position(), std::make_pair(200, 100));
-        Screen().MovePointer(200 + 91, 100 + 100);
-        Screen().Button(1, true);
-        Screen().MovePointer(250 + 91, 150 + 100);
+        SharedScreen().MovePointer(200 + 91, 100 + 100);
+        SharedScreen().Button(1, true);
+        SharedScreen().MovePointer(250 + 91, 150 + 100);
         Pause(100ms);
-        Screen().Button(1, false);
+        SharedScreen().Button(1, false);
         Pause(600ms);
-        DoubleClick(Screen(), lookout);
+        DoubleClick(SharedScreen(), lookout);
         EXPECT_EQ(lookout.WaitForExit(2s), 0);
         EXPECT_EQ(FileBytes(disk / "lookout.ini"), before);
     }
@@ -112,7 +106,7 @@ TEST_F(Faults, OfTwentyCopiesStartedTogetherOneRuns)
     fs::path program = InstallLookout(folder.Path());
     std::vector<std::unique_ptr<RunningLookout>> copies;
     for (int i = 0; i < 20; ++i)
-        copies.push_back(std::make_unique<RunningLookout>(Screen(), program, false));
+        copies.push_back(std::make_unique<RunningLookout>(SharedScreen(), program, false));
     Pause(2s);
     int running = 0;
     for (auto& copy : copies) {
@@ -141,9 +135,9 @@ TEST_P(OddSettings, StartUpAndDoubleClickCopeWithIt)
     odd.make(Settings());
     std::string before = fs::is_regular_file(Settings()) ? FileBytes(Settings()) : "";
     fs::path program = InstallLookout(folder.Path());
-    RunningLookout lookout(Screen(), program);
+    RunningLookout lookout(SharedScreen(), program);
     EXPECT_EQ(lookout.Position(), odd.position);
-    DoubleClick(Screen(), lookout);
+    DoubleClick(SharedScreen(), lookout);
     EXPECT_EQ(lookout.WaitForExit(5s), 0);
     auto [left, top] = odd.position;
     if (odd.written) {

@@ -152,21 +152,26 @@ unsigned RunningLookout::PixelAt(int x, int y) const
 
 std::optional<int> RunningLookout::WaitForExit(std::chrono::milliseconds timeout)
 {
-    auto end = std::chrono::steady_clock::now() + timeout;
-    do {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            ended_ = true;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        Pause(std::chrono::milliseconds(5));
-    } while (std::chrono::steady_clock::now() < end);
-    return std::nullopt;
+    std::optional<int> status = WaitForProcess(pid_, timeout);
+    ended_ = ended_ || status.has_value();
+    return status;
 }
 
 void RunningLookout::Signal(int signal) const { kill(pid_, signal); }
 
 std::string RunningLookout::ErrorOutput() const { return FileBytes(errorFile_); }
+
+std::optional<int> WaitForProcess(pid_t pid, std::chrono::milliseconds timeout)
+{
+    auto end = std::chrono::steady_clock::now() + timeout;
+    do {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        Pause(std::chrono::milliseconds(5));
+    } while (std::chrono::steady_clock::now() < end);
+    return std::nullopt;
+}
 
 void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout)
 {

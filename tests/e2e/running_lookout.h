@@ -51,6 +51,10 @@ private:
     std::filesystem::path errorFile_;
 };
 
+// A child's exit status once it has ended within the time (128 + the signal
+// for one killed), or nothing.
+std::optional<int> WaitForProcess(pid_t pid, std::chrono::milliseconds timeout);
+
 // Two quick left presses on the head's forehead.
 void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout);
 

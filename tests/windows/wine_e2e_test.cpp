@@ -104,16 +104,9 @@ public:
     // The exit status once the process has ended within the time, or nothing.
     std::optional<int> WaitForExit(std::chrono::milliseconds timeout)
     {
-        auto end = std::chrono::steady_clock::now() + timeout;
-        do {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                ended_ = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            Pause(10ms);
-        } while (std::chrono::steady_clock::now() < end);
-        return std::nullopt;
+        std::optional<int> status = WaitForProcess(pid_, timeout);
+        ended_ = ended_ || status.has_value();
+        return status;
     }
 
 private:
