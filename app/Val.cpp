@@ -83,16 +83,16 @@ double Val(const std::wstring& text)
 
 std::wstring NumberText(float value)
 {
-    char digits[32];
-    auto [stop, error] = std::to_chars(digits, digits + sizeof digits, value);
-    if (error != std::errc())
+    // Plain digits, as Windows writes a coordinate: 100000 twips is "100000", never "1e+05".
+    char digits[128];
+    auto [stop, error] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed);
+    if (error != std::errc() || !std::isfinite(value))
         throw RuntimeError("Overflow");
     std::wstring text(digits, stop);
     // Val reads a double, which then rounds to a float. For a rare few shortest
-    // texts that second rounding misses (7.038531e-26 reads as a double halfway
-    // between two floats), so those get the fewest digits that do read back.
-    for (int precision = 1; std::isfinite(value) && static_cast<float>(Val(text)) != value; ++precision) {
-        stop = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, precision).ptr;
+    // texts that second rounding misses, so those get the fewest decimals that do read back.
+    for (int precision = 1; static_cast<float>(Val(text)) != value; ++precision) {
+        stop = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, precision).ptr;
         text.assign(digits, stop);
     }
     return text;

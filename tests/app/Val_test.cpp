@@ -74,7 +74,9 @@ TEST_F(CommaLocale, WrittenNumbersReadBackAsTheSameValue)
     EXPECT_EQ(NumberText(4500), L"4500");
     EXPECT_EQ(NumberText(-300), L"-300");
     EXPECT_EQ(NumberText(0), L"0");
-    for (float value : {4500.0f, -15.0f, 3927.2727f, 1e-3f, 123456789.0f, -32768 * 15.0f}) {
+    EXPECT_EQ(NumberText(100000), L"100000"); // digits, as Windows writes them, not "1e+05"
+    EXPECT_EQ(NumberText(-491520), L"-491520");
+    for (float value : {4500.0f, -15.0f, 3927.2727f, 1e-3f, 7.038531e-26f, 3.4e38f, 123456789.0f, -32768 * 15.0f}) {
         std::wstring text = NumberText(value);
         EXPECT_EQ(static_cast<float>(Val(text)), value) << std::string(text.begin(), text.end());
         EXPECT_EQ(text.find(L','), std::wstring::npos);
