@@ -45,10 +45,7 @@ echo
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs); load before the run: $load"
 echo "Figures: means of 5 repetitions"
 row "TrimForm incl. hand-over, us" TrimForm real_time 1
-row "  pixel reads (incl. image fetch), us" TrimPixelReads real_time 1
-row "  of which the image fetch, us" TrimImageFetch real_time 1
-row "  region building, us" TrimRegionBuilding real_time 1
-row "  SetWindowRgn + XSync, us" TrimSetWindowRgn real_time 1
+row "  of which the first pixel read, us" TrimImageFetch real_time 1
 row "tick incl. XSync, us" Tick real_time 1
 row "allocations per tick" Tick allocations 2
 row "  of which inside Xlib's reply wait" Tick in_x_reply 2
