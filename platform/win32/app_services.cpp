@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app_services.h"
+#include "program_file.h"
 #include "runtime_error.h"
 #include "winapi.h"
 
@@ -40,14 +41,6 @@ std::wstring ProgramFileKey()
     return file;
 }
 
-std::uint64_t Fnv1a(const std::wstring& text)
-{
-    std::uint64_t hash = 0xcbf29ce484222325;
-    for (wchar_t c : text)
-        hash = (hash ^ static_cast<std::uint16_t>(c)) * 0x100000001b3;
-    return hash;
-}
-
 std::wstring Hex(std::uint64_t value)
 {
     std::wstring digits(16, L'0');
@@ -71,22 +64,12 @@ namespace App {
 
 std::wstring Path()
 {
-    std::wstring file = ProgramFile();
-    std::wstring folder = file.substr(0, file.find_last_of(L"\\/") + 1);
-    // A drive's root keeps its backslash ("C:\"), any other folder loses it.
-    if (folder.size() > 1 && !(folder.size() == 3 && folder[1] == L':'))
-        folder.pop_back();
-    return folder;
+    return FolderOf(ProgramFile(), L"\\/");
 }
 
 std::wstring EXEName()
 {
-    std::wstring file = ProgramFile();
-    std::wstring name = file.substr(file.find_last_of(L"\\/") + 1);
-    std::size_t dot = name.find_last_of(L'.');
-    if (dot != std::wstring::npos && dot > 0)
-        name.erase(dot);
-    return name;
+    return NameWithoutExtension(ProgramFile(), L"\\/");
 }
 
 // One mutex per session and per program file, held until the process ends in any way,

@@ -1,10 +1,10 @@
 // The form's window on Windows: creation, the kept image, circles, pixel reads, position.
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <vector>
 
+#include "coordinates.h"
 #include "native_form.h"
 #include "resource_ids.h"
 #include "runtime_error.h"
@@ -113,8 +113,8 @@ void NativeFormDeleter::operator()(NativeForm* native) const
 
 NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
 {
-    if (design.clientWidth <= 0 || design.clientHeight <= 0 || design.clientWidth > SHRT_MAX ||
-        design.clientHeight > SHRT_MAX)
+    if (design.clientWidth <= 0 || design.clientHeight <= 0 || !FitsInShort(design.clientWidth) ||
+        !FitsInShort(design.clientHeight))
         throw RuntimeError("Invalid form size");
     RegisterFormClass(design);
 
@@ -198,7 +198,7 @@ void NativeMove(NativeForm& native, int left, int top)
 {
     // The window messages carry positions in 16 bits (WM_MOVE): beyond them the window
     // system cannot keep track, so such a value is refused as on X11.
-    if (left < SHRT_MIN || left > SHRT_MAX || top < SHRT_MIN || top > SHRT_MAX)
+    if (!FitsInShort(left) || !FitsInShort(top))
         throw RuntimeError("Invalid property value");
     SetWindowPos(native.window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "app_services.h"
+#include "double_click.h"
+#include "run_handler.h"
 #include "win32_form.h"
 
 namespace {
@@ -12,22 +14,6 @@ namespace {
 NativeForm* FormOf(HWND window)
 {
     return reinterpret_cast<NativeForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
-// A failure that reaches the window from a handler without error handling of its
-// own ends the program with status 1, showing nothing. Nothing may unwind into
-// the system's code that called the window procedure.
-template <class Handler>
-void RunHandler(Handler&& handler)
-{
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        OutputDebugStringA((std::string("lookout: run-time error: ") + error.what() + "\n").c_str());
-        ExitProcess(1);
-    } catch (...) {
-        ExitProcess(1);
-    }
 }
 
 int ShiftState(WPARAM keys)
@@ -43,6 +29,17 @@ Press CurrentPress()
     return {static_cast<std::uint32_t>(GetMessageTime()), static_cast<short>(LOWORD(position)),
             static_cast<short>(HIWORD(position))};
 }
+
+} // namespace
+
+// Windows shows nothing for a failure; a debugger sees the line.
+void FailInHandler(const std::string& what)
+{
+    OutputDebugStringA(("lookout: " + what + "\n").c_str());
+    ExitProcess(1);
+}
+
+namespace {
 
 DoubleClickLimits SystemLimits()
 {

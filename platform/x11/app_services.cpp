@@ -14,6 +14,7 @@
 
 #include "app_services.h"
 #include "display.h"
+#include "program_file.h"
 #include "runtime_error.h"
 
 namespace {
@@ -39,14 +40,6 @@ std::string LockFolder()
     if (runtime && *runtime == '/' && stat(runtime, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid())
         return runtime;
     return "/tmp";
-}
-
-std::uint64_t Fnv1a(const std::string& text)
-{
-    std::uint64_t hash = 0xcbf29ce484222325;
-    for (unsigned char c : text)
-        hash = (hash ^ c) * 0x100000001b3;
-    return hash;
 }
 
 int PrimaryMonitorWidth(Display* display)
@@ -82,19 +75,12 @@ namespace App {
 
 std::wstring Path()
 {
-    std::string file = ProgramFile();
-    std::string folder = file.substr(0, file.find_last_of('/'));
-    return FromAnsi(folder.empty() ? "/" : folder);
+    return FromAnsi(FolderOf(ProgramFile(), "/"));
 }
 
 std::wstring EXEName()
 {
-    std::string file = ProgramFile();
-    std::string name = file.substr(file.find_last_of('/') + 1);
-    std::size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot > 0)
-        name.erase(dot);
-    return FromAnsi(name);
+    return FromAnsi(NameWithoutExtension(ProgramFile(), "/"));
 }
 
 // One lock per user and per program file; the system lets go of it when the
