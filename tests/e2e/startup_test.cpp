@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
-
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
