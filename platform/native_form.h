@@ -1,6 +1,7 @@
 #pragma once
 // The native half of a form, which each platform supplies: a window of the
-// design's size holding its picture in a kept image. Coordinates are pixels.
+// design's size holding its picture in a kept image. Coordinates are the program's
+// pixels; where the platform scales them to the screen's DPI, it does so behind these calls.
 
 #include <memory>
 

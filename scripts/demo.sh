@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Shows lookout on a virtual screen: moves the pointer, drags the head, saves screenshots.
-# Usage: scripts/demo.sh path/to/lookout [output-folder]
+# Usage: scripts/demo.sh path/to/lookout [output-folder] [dpi]   (dpi: the screen's Xft.dpi, 96 by default)
 set -euo pipefail
 program=$(realpath "$1")
 out=${2:-$(mktemp -d "${TMPDIR:-/tmp}/lookout-demo.XXXXXX")}
+dpi=${3:-96}
 mkdir -p "$out"
 echo "No display: showing lookout on a virtual screen; screenshots go to $out"
 
@@ -16,6 +17,7 @@ cleanup() { kill "${lookout:-}" "$xvfb" 2>/dev/null || true; }
 trap cleanup EXIT
 
 xsetroot -solid '#3a6ea5'
+echo "Xft.dpi: $dpi" | xrdb -merge
 cp "$program" "$out/lookout"          # its settings file will lie beside it, in $out
 "$out/lookout" &
 lookout=$!

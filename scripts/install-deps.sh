@@ -9,7 +9,7 @@ if [[ "${1:-run}" == test ]]; then
   packages+=(libgtest-dev libbenchmark-dev libxtst-dev xvfb xauth openbox x11-utils imagemagick locales
              g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
 elif [[ -z "${DISPLAY:-}" ]]; then
-  packages+=(xvfb xauth x11-utils xdotool imagemagick) # the demonstration on a virtual screen
+  packages+=(xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick) # the demonstration on a virtual screen
 fi
 
 missing=()

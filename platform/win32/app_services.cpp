@@ -98,7 +98,7 @@ namespace TheScreen {
 
 float Width() { return static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) * TwipsPerPixelX(); }
 
-// The process is DPI-aware for the system's DPI, which holds for the whole session.
+// The process is not DPI-aware: the system answers 96 DPI and scales to the screen itself.
 float TwipsPerPixelX()
 {
     static const float twips = TwipsPerPixel(LOGPIXELSX);

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "app_services.h"
+#include "device_pixels.h"
 #include "display.h"
 #include "program_file.h"
 #include "runtime_error.h"
@@ -113,8 +114,9 @@ float Width()
     return static_cast<float>(PrimaryMonitorWidth(TheDisplay()) * TwipsPerPixel());
 }
 
-float TwipsPerPixelX() { return static_cast<float>(TwipsPerPixel()); }
-float TwipsPerPixelY() { return static_cast<float>(TwipsPerPixel()); }
+// The program's pixels are logical ones of 1/96 inch at every DPI.
+float TwipsPerPixelX() { return static_cast<float>(twipsPerLogicalPixel); }
+float TwipsPerPixelY() { return static_cast<float>(twipsPerLogicalPixel); }
 
 } // namespace TheScreen
 

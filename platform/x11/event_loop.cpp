@@ -10,6 +10,7 @@
 #include <poll.h>
 
 #include "app_services.h"
+#include "device_pixels.h"
 #include "display.h"
 #include "native_form.h"
 #include "x11_form.h"
@@ -92,7 +93,7 @@ void OnButtonPress(NativeForm& native, const XButtonEvent& press)
         }
         lastLeftPress = {press.window, press.time, press.x_root, press.y_root, true};
     }
-    RunHandler([&] { native.form->RaiseMouseDown(button, ShiftState(press.state), press.x, press.y); });
+    RunHandler([&] { native.form->RaiseMouseDown(button, ShiftState(press.state), ToLogical(press.x), ToLogical(press.y)); });
 }
 
 // Moves the window so that the pointer keeps its place in it.
@@ -255,7 +256,7 @@ void MoveWithPointer(NativeForm& native)
     }
     // The window keeps the pointer where the button went down on it, wherever the
     // pointer has gone since.
-    POINT position = NativePosition(native);
+    POINT position = DevicePosition(native);
     Move move{&native, lastPress.x - position.x, lastPress.y - position.y, false};
     activeMove = &move;
     while (!move.done)

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "app_services.h"
+#include "device_pixels.h"
 #include "display.h"
 #include "event_loop.h"
 #include "native_form.h"
@@ -21,8 +22,10 @@ constexpr COLORREF formBackColor = 0xF0F0F0; // the face colour of a form withou
 
 std::vector<NativeForm*> forms;
 
-// Fills the kept image with the face colour and the picture over it. The image
-// made for that stays on as the copy that pixel reads use, until the first drawing.
+// Fills the kept image with the face colour and the picture over it, scaled to the
+// screen: each device pixel shows the logical pixel it lies in, so whole factors stay
+// crisp and the window's region (scaled the same way) meets the picture exactly. The
+// image made for that stays on as the copy that pixel reads use, until the first drawing.
 void PaintKeptImage(Display* display, NativeForm& native, const std::optional<Picture>& picture)
 {
     XImage* image = XCreateImage(display, DefaultVisual(display, DefaultScreen(display)),
@@ -35,11 +38,17 @@ void PaintKeptImage(Display* display, NativeForm& native, const std::optional<Pi
         XDestroyImage(image);
         throw RuntimeError("Out of memory");
     }
-    for (int y = 0; y < native.height; ++y)
+    std::vector<int> columns(native.width);
+    for (int x = 0; x < native.width; ++x)
+        columns[x] = ToLogical(x);
+    for (int y = 0; y < native.height; ++y) {
+        int row = ToLogical(y);
         for (int x = 0; x < native.width; ++x) {
-            bool inPicture = picture && x < picture->width && y < picture->height;
-            XPutPixel(image, x, y, PixelOf(inPicture ? picture->At(x, y) : formBackColor));
+            int column = columns[x];
+            bool inPicture = picture && column < picture->width && row < picture->height;
+            XPutPixel(image, x, y, PixelOf(inPicture ? picture->At(column, row) : formBackColor));
         }
+    }
     XPutImage(display, native.image, native.gc, image, 0, 0, 0, 0, native.width, native.height);
     native.pixelCache = image;
 }
@@ -163,14 +172,17 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
 {
     Display* display = TheDisplay();
     int screen = DefaultScreen(display);
-    if (design.clientWidth <= 0 || design.clientHeight <= 0 || design.clientWidth > SHRT_MAX ||
-        design.clientHeight > SHRT_MAX)
+    int width = ToDevice(design.clientWidth), height = ToDevice(design.clientHeight);
+    if (design.clientWidth <= 0 || design.clientHeight <= 0 || width <= 0 || height <= 0 || width > SHRT_MAX ||
+        height > SHRT_MAX)
         throw RuntimeError("Invalid form size");
 
     NativeFormPtr native(new NativeForm);
     native->form = &form;
-    native->width = design.clientWidth;
-    native->height = design.clientHeight;
+    native->width = width;
+    native->height = height;
+    native->logicalWidth = design.clientWidth;
+    native->logicalHeight = design.clientHeight;
     native->image = XCreatePixmap(display, RootWindow(display, screen), native->width, native->height,
                                   DefaultDepth(display, screen));
     native->gc = XCreateGC(display, native->image, 0, nullptr);
@@ -197,9 +209,10 @@ HWND NativeHandle(NativeForm& native)
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(native.window));
 }
 
-COLORREF NativePixel(NativeForm& native, int x, int y, bool keptImage)
+COLORREF NativePixel(NativeForm& native, int logicalX, int logicalY, bool keptImage)
 {
     Display* display = TheDisplay();
+    int x = std::min(ToDevice(logicalX), native.width - 1), y = std::min(ToDevice(logicalY), native.height - 1);
     if (!keptImage) {
         XImage* image = XGetImage(display, native.window, x, y, 1, 1, AllPlanes, ZPixmap);
         if (!image)
@@ -217,10 +230,13 @@ COLORREF NativePixel(NativeForm& native, int x, int y, bool keptImage)
     return ColorOf(XGetPixel(native.pixelCache, x, y));
 }
 
-void NativeCircle(NativeForm& native, int x, int y, int radius, COLORREF outline,
+void NativeCircle(NativeForm& native, int logicalX, int logicalY, int logicalRadius, COLORREF outline,
                   std::optional<COLORREF> fill, bool keptImage)
 {
     Display* display = TheDisplay();
+    // Centre and radius times the scale: a round circle at every DPI.
+    int x = ToDevice(logicalX), y = ToDevice(logicalY);
+    int radius = ToDevice(logicalRadius);
     if (radius < 0 || radius > SHRT_MAX || x < SHRT_MIN + radius || x > SHRT_MAX - radius ||
         y < SHRT_MIN + radius || y > SHRT_MAX - radius)
         throw RuntimeError("Overflow");
@@ -240,7 +256,7 @@ void NativeCircle(NativeForm& native, int x, int y, int radius, COLORREF outline
     }
 }
 
-POINT NativePosition(NativeForm& native)
+POINT DevicePosition(NativeForm& native)
 {
     if (native.positionStale) {
         Display* display = TheDisplay();
@@ -255,8 +271,15 @@ POINT NativePosition(NativeForm& native)
     return {native.left, native.top};
 }
 
-void NativeMove(NativeForm& native, int left, int top)
+POINT NativePosition(NativeForm& native)
 {
+    POINT device = DevicePosition(native);
+    return {ToLogicalEdge(device.x), ToLogicalEdge(device.y)};
+}
+
+void NativeMove(NativeForm& native, int logicalLeft, int logicalTop)
+{
+    int left = ToDevice(logicalLeft), top = ToDevice(logicalTop);
     // X keeps positions in 16 bits; a value beyond them is one the window system cannot take.
     if (left < SHRT_MIN || left > SHRT_MAX || top < SHRT_MIN || top > SHRT_MAX)
         throw RuntimeError("Invalid property value");

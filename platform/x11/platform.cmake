@@ -18,6 +18,7 @@ add_library(lookout_platform STATIC
   platform/dib.cpp
   platform/form.cpp
   platform/x11/app_services.cpp
+  platform/x11/device_pixels.cpp
   platform/x11/display.cpp
   platform/x11/event_loop.cpp
   platform/x11/native_form.cpp

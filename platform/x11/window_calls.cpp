@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 #include <X11/extensions/shape.h>
 
+#include "device_pixels.h"
 #include "display.h"
 #include "event_loop.h"
 #include "native_form.h"
@@ -65,7 +66,7 @@ BOOL GetCursorPos(POINT* point)
     unsigned int buttons;
     if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &buttons))
         return FALSE;
-    *point = {rootX, rootY};
+    *point = {ToLogical(rootX), ToLogical(rootY)};
     return TRUE;
 }
 
@@ -75,7 +76,7 @@ BOOL GetWindowRect(HWND window, RECT* rect)
     if (!native || !rect)
         return FALSE;
     POINT position = NativePosition(*native);
-    *rect = {position.x, position.y, position.x + native->width, position.y + native->height};
+    *rect = {position.x, position.y, position.x + native->logicalWidth, position.y + native->logicalHeight};
     return TRUE;
 }
 
@@ -87,7 +88,7 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, U
     Display* display = TheDisplay();
     if (!(flags & SWP_NOMOVE))
         NativeMove(*native, x, y);
-    if (!(flags & SWP_NOSIZE) && (cx != native->width || cy != native->height))
+    if (!(flags & SWP_NOSIZE) && (cx != native->logicalWidth || cy != native->logicalHeight))
         return FALSE; // the window keeps the size of its picture
     if (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST) {
         native->topmost = insertAfter == HWND_TOPMOST;

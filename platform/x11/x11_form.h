@@ -14,9 +14,11 @@ struct NativeForm {
     Window window = 0;
     Pixmap image = 0;          // the kept image, also the window's background
     GC gc = nullptr;
-    int width = 0;
+    int width = 0;             // device pixels
     int height = 0;
-    int left = 0;              // the window's position on the root window, as last known
+    int logicalWidth = 0;      // the design's size, in the program's pixels
+    int logicalHeight = 0;
+    int left = 0;              // the window's position on the root window in device pixels, as last known
     int top = 0;
     bool reparented = false;    // framed by a window manager, which then keeps it above
     bool positionStale = false; // moved inside a frame: ask the server once
@@ -28,4 +30,6 @@ struct NativeForm {
 };
 
 NativeForm* FormOfWindow(Window window);
+// The window's position on the root window in device pixels.
+POINT DevicePosition(NativeForm& native);
 NativeForm* FormOfHandle(HWND handle);

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
-
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -137,26 +135,6 @@ TEST_F(Startup, TheSettingsLieBesideTheProgramFileEvenWhenStartedThroughALink)
     DoubleClick(SharedScreen(), lookout);
     EXPECT_EQ(lookout.WaitForExit(2s), 0);
     EXPECT_EQ(FileBytes(folder.Path() / "My Apps" / "lookout.ini"), "[Tarvex Blinkmor]\nTop=0\nLeft=6300\n");
-}
-
-TEST_F(Startup, PositionsAreStoredInTwipsOfTheScreensDpi)
-{
-    // 120 DPI: 12 twips a pixel.
-    Display* display = SharedScreen().Connection();
-    Atom resources = XInternAtom(display, "RESOURCE_MANAGER", False);
-    std::string dpi = "Xft.dpi:\t120\n";
-    XChangeProperty(display, DefaultRootWindow(display), resources, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(dpi.data()), static_cast<int>(dpi.size()));
-    XSync(display, False);
-    WriteBytes(Settings(), "[Tarvex Blinkmor]\nTop=1200\nLeft=2400\n");
-    RunningLookout lookout(SharedScreen(), Program());
-    XDeleteProperty(display, DefaultRootWindow(display), resources);
-    XSync(display, False);
-    EXPECT_EQ(lookout.Position(), std::make_pair(200, 100));
-    DragBy(lookout, 10, 20);
-    DoubleClick(SharedScreen(), lookout);
-    EXPECT_EQ(lookout.WaitForExit(2s), 0);
-    EXPECT_EQ(FileBytes(Settings()), "[Tarvex Blinkmor]\nTop=1440\nLeft=2520\n");
 }
 
 struct Placement {

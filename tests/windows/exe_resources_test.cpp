@@ -239,6 +239,11 @@ TEST_F(BuiltProgram, CarriesTheIconTheHeadAndTheManifestFromItsSources)
     EXPECT_TRUE(bitmap == Slice(picture, 14, picture.size() - 14)) << "not the picture of resources/lookout.bmp";
 
     EXPECT_TRUE(Find(rtManifest, 1).data == SourceFile("lookout.manifest"));
+    // Scaled by the system at 150 % and 200 %, not drawn 184 by 280 physical pixels.
+    const Bytes manifestBytes = Find(rtManifest, 1).data;
+    const std::string manifest(manifestBytes.begin(), manifestBytes.end());
+    EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
+    EXPECT_NE(manifest.find(">true</gdiScaling>"), std::string::npos);
 }
 
 TEST_F(BuiltProgram, NeedsOnlyTheSystemsDlls)
