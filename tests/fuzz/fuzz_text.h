@@ -41,9 +41,8 @@ inline std::vector<std::string_view> Lines(std::string_view text)
 // A line without its line feed and the one carriage return before it.
 inline std::string_view Bare(std::string_view line)
 {
-    if (line.ends_with('\n'))
-        line.remove_suffix(1);
-    return line.ends_with('\r') ? line.substr(0, line.size() - 1) : line;
+    line = line.substr(0, line.size() - line.ends_with('\n'));
+    return line.substr(0, line.size() - line.ends_with('\r'));
 }
 
 inline std::string_view Trim(std::string_view s)
@@ -65,8 +64,7 @@ inline std::string Folded(std::string_view name)
 inline std::string SwapCase(std::string name)
 {
     for (char& c : name)
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))
-            c ^= 0x20;
+        c ^= (c | 0x20) >= 'a' && (c | 0x20) <= 'z' ? 0x20 : 0;
     return name;
 }
 
@@ -153,9 +151,7 @@ inline const std::string& PrivateFolder()
 
 inline void WriteFile(const std::string& path, std::string_view bytes)
 {
-    std::ofstream file(path, std::ios::binary);
-    Check(static_cast<bool>(file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))),
-          "cannot write a test file");
+    Check(static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes), "cannot write a test file");
 }
 
 inline std::string ReadFile(const std::string& path)
