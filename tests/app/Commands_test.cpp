@@ -150,7 +150,7 @@ TEST_F(Settings, WritesCreateWhatIsMissingAndChangeOnlyTheirOwnValue)
         {"[a]\r\nx=1\r\n; about b\r\n\r\n[b]\r\ny=2", "a", "k", "[a]\r\nx=1\r\n; about b\r\nk=7\r\n\r\n[b]\r\ny=2"},
         {"[a]\nx=1\n[b]\ny=2", "b", "k", "[a]\nx=1\n[b]\ny=2\nk=7\n"},
         // A last line ending in a lone carriage return keeps it as its line end.
-        {"[a]\r", "c", "k", "[a]\r\n[c]\nk=7\n"},
+        {"[a]\r\nx=1\r", "c", "k", "[a]\r\nx=1\r\n[c]\r\nk=7\r\n"},
         {"\xEF\xBB\xBF[a]\nk=1\n", "a", "k", "\xEF\xBB\xBF[a]\nk=7\n"},
     };
     for (const auto& c : cases) {
