@@ -18,7 +18,7 @@ for name in FileVersion ProductVersion; do
   strings -el "$work/version" | grep -A1 -x "$name" | tail -1 | grep -qx '2\.01\.0003' || fail "$name is not 2.01.0003"
 done
 
-wrestool -x --type=14 "$exe" -o "$work/icon.ico" && icotool -l "$work/icon.ico" >"$work/icons" ||
+wrestool -x --type=14 "$exe" -o "$work/icon.ico" && icotool -l "$work/icon.ico" >"$work/icons" 2>/dev/null ||
   fail "no icon group"
 grep -q -- '--width=32 --height=32 --bit-depth=4' "$work/icons" || fail "no 32x32 icon in 16 colours: $(cat "$work/icons")"
 
