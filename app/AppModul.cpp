@@ -15,7 +15,7 @@ namespace {
 fLookout& Required(fLookout* form)
 {
     if (!form)
-        throw RuntimeError("Object variable not set");
+        throw RuntimeError("the lookout window is not loaded");
     return *form;
 }
 

@@ -43,7 +43,7 @@ void InitIniFile()
     ResumeNext([&] { longName = GetLongName(AppPath + ExeName + L".exe"); });
     ResumeNext([&] {
         if (longName.size() < 3)
-            throw RuntimeError("Invalid procedure call or argument");
+            throw RuntimeError("no settings file name from the program path \"" + ToAnsi(longName) + "\"");
         IniFile = longName.substr(0, longName.size() - 3) + L"ini";
     });
 }

@@ -75,7 +75,7 @@ double Val(const std::wstring& text)
     auto [stop, error] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (error == std::errc::result_out_of_range) {
         if (IsTooLarge(number))
-            throw RuntimeError("Overflow");
+            throw RuntimeError("stored number too large: " + number);
         value = 0; // too small to hold: as good as nothing
     }
     return kept[0] == '-' ? -value : value;
@@ -87,7 +87,7 @@ std::wstring NumberText(float value)
     char digits[128];
     auto [stop, error] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed);
     if (error != std::errc() || !std::isfinite(value))
-        throw RuntimeError("Overflow");
+        throw RuntimeError("a position that is not a finite number cannot be stored");
     std::wstring text(digits, stop);
     // Val reads a double, which then rounds to a float. For a rare few shortest
     // texts that second rounding misses, so those get the fewest decimals that do read back.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "checked_int.h"
 
@@ -9,13 +10,13 @@ std::int32_t RoundToLong(double value)
 {
     double rounded = std::nearbyint(value); // the default rounding: halfway goes to even
     if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0))
-        throw RuntimeError("Overflow");
+        throw RuntimeError("number out of the 32-bit range: " + std::to_string(value));
     return static_cast<std::int32_t>(rounded);
 }
 
 float ToSingle(double value)
 {
     if (std::isnan(value) || std::fabs(value) > std::numeric_limits<float>::max())
-        throw RuntimeError("Overflow");
+        throw RuntimeError("number out of the single-precision range: " + std::to_string(value));
     return static_cast<float>(value);
 }

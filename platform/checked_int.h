@@ -2,6 +2,7 @@
 // 32-bit integer arithmetic that raises an overflow error instead of wrapping.
 
 #include <cstdint>
+#include <string>
 
 #include "runtime_error.h"
 
@@ -9,7 +10,7 @@ inline std::int32_t CheckedAdd(std::int32_t a, std::int32_t b)
 {
     std::int32_t sum;
     if (__builtin_add_overflow(a, b, &sum))
-        throw RuntimeError("Overflow");
+        throw RuntimeError("coordinate out of range: " + std::to_string(a) + " + " + std::to_string(b));
     return sum;
 }
 
@@ -17,7 +18,7 @@ inline std::int32_t CheckedSub(std::int32_t a, std::int32_t b)
 {
     std::int32_t difference;
     if (__builtin_sub_overflow(a, b, &difference))
-        throw RuntimeError("Overflow");
+        throw RuntimeError("coordinate out of range: " + std::to_string(a) + " - " + std::to_string(b));
     return difference;
 }
 

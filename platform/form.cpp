@@ -1,6 +1,7 @@
 // The platform-independent half of the form runtime: properties, scale mode, twips.
 
 #include <cmath>
+#include <string>
 
 #include "app_services.h"
 #include "native_form.h"
@@ -14,7 +15,7 @@ int ToPixels(double value, double unitsPerPixel)
 {
     double pixels = std::nearbyint(value / unitsPerPixel);
     if (!std::isfinite(pixels) || pixels < -2147483648.0 || pixels > 2147483647.0)
-        throw RuntimeError("Overflow");
+        throw RuntimeError("coordinate out of range: " + std::to_string(value));
     return static_cast<int>(pixels);
 }
 
@@ -70,7 +71,7 @@ void Form::ScaleMode(int mode)
 {
     Load();
     if (mode != vbTwips && mode != vbPixels)
-        throw RuntimeError("Invalid property value");
+        throw RuntimeError("scale mode is neither twips nor pixels: " + std::to_string(mode));
     scaleMode_ = mode;
 }
 
@@ -118,7 +119,7 @@ void Form::FillStyle(int style)
 {
     Load();
     if (style != vbFSSolid && style != vbFSTransparent)
-        throw RuntimeError("Invalid property value");
+        throw RuntimeError("fill style is neither solid nor transparent: " + std::to_string(style));
     fillStyle_ = style;
 }
 

@@ -15,7 +15,7 @@ struct Picture {
 
 // Reads a device-independent bitmap (the BITMAPINFOHEADER and the bits after it,
 // as a bitmap resource holds it, or a .bmp file without its 14-byte file header):
-// uncompressed, 4, 8, 24 or 32 bits per pixel, bottom-up or top-down.
+// uncompressed, 4 or 24 bits per pixel, bottom-up.
 // For an icon image (height doubled, AND mask after the colours), pass iconMask
 // to get the transparent pixels: true where the mask hides the pixel.
 Picture DecodeDib(std::span<const std::uint8_t> dib, std::vector<bool>* iconMask = nullptr);

@@ -18,7 +18,7 @@ flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recov
        -Iplatform -Iplatform/x11 -Iapp)
 profile_sources=(platform/x11/profile.cpp platform/x11/profile_text.cpp)
 mkdir -p build-fuzz
-clang++ "${flags[@]}" tests/fuzz/val_fuzz.cpp app/Val.cpp -o build-fuzz/val_fuzz
+clang++ "${flags[@]}" tests/fuzz/val_fuzz.cpp app/Val.cpp platform/x11/text.cpp -o build-fuzz/val_fuzz
 clang++ "${flags[@]}" tests/fuzz/profile_read_fuzz.cpp "${profile_sources[@]}" -o build-fuzz/profile_read_fuzz
 clang++ "${flags[@]}" tests/fuzz/profile_write_fuzz.cpp "${profile_sources[@]}" -o build-fuzz/profile_write_fuzz
 

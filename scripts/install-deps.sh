@@ -7,7 +7,7 @@ echo "Checking the packages lookout needs..."
 packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev)
 if [[ "${1:-run}" == test ]]; then
   packages+=(libgtest-dev libbenchmark-dev libxtst-dev xvfb xauth openbox x11-utils imagemagick locales
-             g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
+             g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools icoutils wine wine64)
 elif [[ -z "${DISPLAY:-}" ]]; then
   packages+=(xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick) # the demonstration on a virtual screen
 fi

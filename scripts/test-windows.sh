@@ -22,12 +22,10 @@ compile() { # compile OUTPUT SOURCE... -- FLAGS...
 }
 mkdir -p "$linux"
 windows="$root/tests/windows"
-compile "$linux/exe_resources_test" "$windows/exe_resources_test.cpp" -- &
-builds=($!)
 compile "$linux/profile_differential_test" "$windows/profile_differential_test.cpp" \
   "$root/platform/x11/profile.cpp" "$root/platform/x11/profile_text.cpp" -- \
   -I"$root/platform" -I"$root/platform/x11" &
-builds+=($!)
+builds=($!)
 compile "$linux/wine_e2e_test" "$windows/wine_e2e_test.cpp" "$root/tests/e2e/running_lookout.cpp" \
   "$root/tests/support/virtual_screen.cpp" -- \
   -I"$root/tests/support" -I"$root/tests/e2e" -DLOOKOUT_EXECUTABLE="\"$build/lookout.exe\"" -lX11 -lXtst &
@@ -85,9 +83,8 @@ run() { # run NAME COMMAND...
   passed=$((passed + ok)) failed=$((failed + bad)) skipped=$((skipped + skip))
 }
 
-run resources env LOOKOUT_EXE="$build/lookout.exe" LOOKOUT_RESOURCES="$root/resources" \
-  "$linux/exe_resources_test"
-run commands "${tester[@]}" wine "$build/tests/windows/commands_windows_test.exe"
+echo "--- resources"
+if "$windows/exe_resources.sh" "$build/lookout.exe"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 run profile "${tester[@]}" env LOOKOUT_PROFILE_PROBE="$build/tests/windows/profile_probe.exe" \
   "$linux/profile_differential_test"
 # Each run has a screen of its own; Wine's desktop process must start anew on it.

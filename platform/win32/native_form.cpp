@@ -60,7 +60,7 @@ void CreateKeptImage(NativeForm& native, const FormDesign& design)
     native.bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     native.image = CreateCompatibleDC(nullptr);
     if (!native.bitmap || !bits || !native.image)
-        throw RuntimeError("Out of memory");
+        throw RuntimeError("cannot make the window's kept image");
     native.oldBitmap = SelectObject(native.image, native.bitmap);
     native.bits = static_cast<std::uint32_t*>(bits);
 
@@ -163,7 +163,7 @@ void NativeCircle(NativeForm& native, int x, int y, int radius, COLORREF outline
     std::int64_t left = std::int64_t{x} - radius, top = std::int64_t{y} - radius;
     std::int64_t right = std::int64_t{x} + radius + 1, bottom = std::int64_t{y} + radius + 1;
     if (radius < 0 || left < INT_MIN || top < INT_MIN || right > INT_MAX || bottom > INT_MAX)
-        throw RuntimeError("Overflow");
+        throw RuntimeError("circle out of range at " + std::to_string(x) + ", " + std::to_string(y));
     RECT box{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right), static_cast<LONG>(bottom)};
 
     HDC dc = keptImage ? native.image : GetDC(native.window);
@@ -199,7 +199,7 @@ void NativeMove(NativeForm& native, int left, int top)
     // The window messages carry positions in 16 bits (WM_MOVE): beyond them the window
     // system cannot keep track, so such a value is refused as on X11.
     if (!FitsInShort(left) || !FitsInShort(top))
-        throw RuntimeError("Invalid property value");
+        throw RuntimeError("window position out of range: " + std::to_string(left) + ", " + std::to_string(top));
     SetWindowPos(native.window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

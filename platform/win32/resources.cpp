@@ -16,7 +16,7 @@ std::span<const std::uint8_t> ResourceBytes(LPCWSTR name, LPCWSTR type)
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (!bytes)
-        throw RuntimeError("Resource not found");
+        throw RuntimeError("resource missing from the program file");
     return {static_cast<const std::uint8_t*>(bytes), SizeofResource(module, found)};
 }
 
@@ -33,6 +33,6 @@ Picture LoadResIcon(int id, std::vector<bool>& transparent)
     auto group = ResourceBytes(MAKEINTRESOURCEW(id), RT_GROUP_ICON);
     int imageId = LookupIconIdFromDirectoryEx(const_cast<PBYTE>(group.data()), TRUE, 0, 0, LR_DEFAULTCOLOR);
     if (imageId == 0)
-        throw RuntimeError("Invalid picture");
+        throw RuntimeError("no icon image in the program file");
     return DecodeDib(ResourceBytes(MAKEINTRESOURCEW(imageId), RT_ICON), &transparent);
 }

@@ -11,7 +11,7 @@ std::string ToAnsi(const std::wstring& text)
     if (text.empty())
         return {};
     if (text.size() > INT_MAX)
-        throw RuntimeError("Out of string space");
+        throw RuntimeError("text too long for the system code page");
     int length = static_cast<int>(text.size());
     int size = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(size), '\0');
@@ -24,7 +24,7 @@ std::wstring FromAnsi(const std::string& bytes)
     if (bytes.empty())
         return {};
     if (bytes.size() > INT_MAX)
-        throw RuntimeError("Out of string space");
+        throw RuntimeError("text too long for the system code page");
     int length = static_cast<int>(bytes.size());
     int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
     std::wstring text(static_cast<std::size_t>(size), L'\0');

@@ -183,7 +183,7 @@ bool ReplaceFile(const std::string& target, std::string_view text, const struct 
 
 bool WriteProfile(const char* section, const char* key, const char* value, const char* fileName)
 {
-    if (!profile_text::CanStore(section, key ? key : "", value ? value : ""))
+    if (!profile_text::CanStore(section, key, value))
         return false;
     std::optional<std::string> target = ResolveLinks(fileName);
     if (!target || target->ends_with('/'))
@@ -203,14 +203,7 @@ bool WriteProfile(const char* section, const char* key, const char* value, const
             return false;
         text = std::move(*old);
     }
-
-    if (key && value)
-        return ReplaceFile(*target, profile_text::SetValue(text, section, key, value),
-                           exists ? &info : nullptr);
-    // Removing what is not there leaves nothing to do, as on Windows.
-    std::optional<std::string> removed =
-        key ? profile_text::RemoveKey(text, section, key) : profile_text::RemoveSection(text, section);
-    return !removed || ReplaceFile(*target, *removed, exists ? &info : nullptr);
+    return ReplaceFile(*target, profile_text::SetValue(text, section, key, value), exists ? &info : nullptr);
 }
 
 DWORD CopyOut(std::string_view text, LPSTR buffer, DWORD bufferLength)
@@ -221,13 +214,6 @@ DWORD CopyOut(std::string_view text, LPSTR buffer, DWORD bufferLength)
     return static_cast<DWORD>(count);
 }
 
-std::string_view TrimEnd(std::string_view s)
-{
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 } // namespace
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
@@ -236,7 +222,7 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
     if (!buffer || bufferLength == 0)
         return 0;
     try {
-        std::string_view result = TrimEnd(defaultValue ? defaultValue : "");
+        std::string_view result = defaultValue ? defaultValue : "";
         // Enumerating sections or keys (a null name) is not something the program does.
         std::optional<std::string> text;
         if (section && key && fileName && *fileName)
@@ -252,7 +238,8 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
 
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName)
 {
-    if (!section || !fileName || !*fileName)
+    // Removing a key or a section (a null value or key) is not something the program does.
+    if (!section || !key || !value || !fileName || !*fileName)
         return FALSE;
     try {
         return WriteProfile(section, key, value, NativePath(fileName).c_str()) ? TRUE : FALSE;

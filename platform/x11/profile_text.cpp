@@ -162,19 +162,13 @@ std::string Entry(std::string_view key, std::string_view value, std::string_view
     return entry;
 }
 
-// The first line of the key in the first section of that name.
-std::optional<Key> FindEntry(std::string_view text, std::string_view section, std::string_view key)
-{
-    std::optional<Section> found = FindSection(text, section);
-    return found ? FindKey(text, *found, key) : std::nullopt;
-}
-
 } // namespace
 
 std::optional<std::string_view> FindValue(std::string_view text, std::string_view section,
                                           std::string_view key)
 {
-    std::optional<Key> entry = FindEntry(text, section, key);
+    std::optional<Section> found = FindSection(text, section);
+    std::optional<Key> entry = found ? FindKey(text, *found, key) : std::nullopt;
     if (!entry)
         return std::nullopt;
     std::string_view value = text.substr(entry->equals + 1, entry->line.end - entry->equals - 1);
@@ -220,27 +214,6 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
     std::string insert = EndsWithLineBreak(text, last) ? "" : std::string(MissingLineEnd(text, lineBreak));
     insert += Entry(key, value, lineBreak);
     result.insert(last.next, insert);
-    return result;
-}
-
-std::optional<std::string> RemoveKey(std::string_view text, std::string_view section,
-                                     std::string_view key)
-{
-    std::optional<Key> entry = FindEntry(text, section, key);
-    if (!entry)
-        return std::nullopt;
-    std::string result(text);
-    result.erase(entry->line.begin, entry->line.next - entry->line.begin);
-    return result;
-}
-
-std::optional<std::string> RemoveSection(std::string_view text, std::string_view section)
-{
-    std::optional<Section> found = FindSection(text, section);
-    if (!found)
-        return std::nullopt;
-    std::string result(text);
-    result.erase(found->header.begin, found->end - found->header.begin);
     return result;
 }
 

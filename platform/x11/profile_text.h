@@ -29,10 +29,4 @@ bool CanStore(std::string_view section, std::string_view key, std::string_view v
 std::string SetValue(std::string_view text, std::string_view section, std::string_view key,
                      std::string_view value);
 
-// `text` without the line of `key` in `section`, or without the whole section;
-// nothing when there is no such key or section.
-std::optional<std::string> RemoveKey(std::string_view text, std::string_view section,
-                                     std::string_view key);
-std::optional<std::string> RemoveSection(std::string_view text, std::string_view section);
-
 } // namespace profile_text

@@ -1,6 +1,7 @@
 // The pictures the executable carries, embedded at build time.
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "resource_ids.h"
@@ -12,13 +13,13 @@ std::span<const std::uint8_t> EmbeddedResource(std::string_view name);
 Picture LoadResPicture(int id)
 {
     if (id != IDB_LOOKOUT)
-        throw RuntimeError("Resource not found");
+        throw RuntimeError("no picture resource " + std::to_string(id));
     return DecodeBmpFile(EmbeddedResource("lookout_bmp"));
 }
 
 Picture LoadResIcon(int id, std::vector<bool>& transparent)
 {
     if (id != IDI_LOOKOUT)
-        throw RuntimeError("Resource not found");
+        throw RuntimeError("no icon resource " + std::to_string(id));
     return DecodeIcon(EmbeddedResource("lookout_ico"), transparent);
 }

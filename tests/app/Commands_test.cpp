@@ -1,11 +1,15 @@
-// The shared environment and the settings file's values, in real files.
+// The shared environment and the settings store, in real files, through the
+// calls the program makes: ReadIni and WriteIni.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <array>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,11 +22,28 @@ namespace {
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-class SettingsFolder : public ::testing::Test {
+void WriteBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+std::string Bytes(const fs::path& path)
+{
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+std::vector<std::string> Names(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    return names;
+}
+
+class Settings : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char name[] = "/tmp/lookout-commands-XXXXXX";
+        char name[] = "/tmp/lookout-settings-XXXXXX";
         ASSERT_NE(mkdtemp(name), nullptr);
         folder = name;
         file = folder / "lookout.ini";
@@ -33,17 +54,14 @@ protected:
         fs::remove_all(folder);
     }
 
-    void WriteFile(const std::string& bytes) const { std::ofstream(file, std::ios::binary) << bytes; }
-    std::string FileBytes() const
+    std::wstring Read(const std::wstring& section, const std::wstring& key, const fs::path& from) const
     {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
+        return ReadIni(section, key, Wide(from.string()), L"default");
     }
-    std::wstring Read(const std::wstring& section, const std::wstring& key) const
+    std::wstring Read(const std::wstring& section, const std::wstring& key) const { return Read(section, key, file); }
+    void Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) const
     {
-        return ReadIni(section, key, Wide(file.string()), L"default");
+        WriteIni(section, key, value, Wide(file.string()));
     }
 
     fs::path folder;
@@ -52,17 +70,12 @@ protected:
 
 TEST(AddBackslash, EndsThePathInABackslashInTheCallersVariable)
 {
-    std::wstring empty;
+    std::wstring empty, root = L"C:\\", folder = L"/home/ann/bin";
     EXPECT_EQ(AddBackslash(empty), L"\\");
     EXPECT_EQ(empty, L"\\");
-
-    std::wstring root = L"C:\\";
     EXPECT_EQ(AddBackslash(root), L"C:\\");
-
-    std::wstring folder = L"/home/ann/bin";
-    std::wstring& result = AddBackslash(folder);
+    EXPECT_EQ(&AddBackslash(folder), &folder);
     EXPECT_EQ(folder, L"/home/ann/bin\\");
-    EXPECT_EQ(&result, &folder);
 }
 
 TEST(CaseNormalised, CapitalsOnlyAtTheStartAndAfterTheFiveSeparators)
@@ -70,121 +83,184 @@ TEST(CaseNormalised, CapitalsOnlyAtTheStartAndAfterTheFiveSeparators)
     EXPECT_EQ(CaseNormalised(L"c:\\my files\\old-stuff\\x_y(copy)\\Tool.EXE"),
               L"C:\\My Files\\Old-Stuff\\X_Y(Copy)\\Tool.exe");
     EXPECT_EQ(CaseNormalised(L"C:\\PROGRA~1\\TOOLS\\TOOL.EXE"), L"C:\\Progra~1\\Tools\\Tool.exe");
-    EXPECT_EQ(CaseNormalised(L"a"), L"A");
-    EXPECT_EQ(CaseNormalised(L""), L"");
     EXPECT_EQ(CaseNormalised(L"A.B)C~D1E"), L"A.b)c~d1e");
+    EXPECT_EQ(CaseNormalised(L""), L"");
 }
 
-TEST_F(SettingsFolder, ValuesWrittenAreFoundInAnyLetterCase)
+// A file as people edit it: names in any case, blanks, comments, quotes, CR/LF and lone CRs.
+TEST_F(Settings, HandEditedFilesReadAsWindowsReadsThem)
 {
-    WriteIni(L"Tarvex Blinkmor", L"Top", L"4500", Wide(file.string()));
-    WriteIni(L"Tarvex Blinkmor", L"Left", L"6300", Wide(file.string()));
-    EXPECT_EQ(FileBytes(), "[Tarvex Blinkmor]\nTop=4500\nLeft=6300\n");
-    EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Top"), L"4500");
-    EXPECT_EQ(Read(L"tarvex blinkmor", L"LEFT"), L"6300");
+    WriteBytes(file, "\xEF\xBB\xBFtop=before any section\n"
+                     "[ TARVEX blinkmor ]\r\n"
+                     "  tOP\t=  12 \r\n"
+                     ";left=commented out\n"
+                     "left\n"
+                     "Title=\"  quoted  \"\n"
+                     "Name='single'\n"
+                     "empty=\n"
+                     "TOP=second\n"
+                     "[tarvex blinkmor]\n"
+                     "left=in the second one\n"
+                     "[Other]\r\n"
+                     "left=3\r");
+    EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Top"), L"12");
+    EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Title"), L"  quoted  ");
+    EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Name"), L"single");
+    EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Left"), L"default");
+    EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Empty"), L"default");
+    EXPECT_EQ(Read(L"Other", L"Left"), L"3");
 
-    WriteFile("[TARVEX blinkmor]\ntOP=1\nleft = 2 \n");
-    EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Top"), L"1");
-    EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Left"), L"2");
+    const std::string line(1 << 20, 'x');
+    WriteBytes(file, "[S]\nK=" + line + "\nNext=1\n" + line);
+    EXPECT_EQ(Read(L"S", L"K"), std::wstring(2047, L'x'));
+    EXPECT_EQ(Read(L"S", L"Next"), L"1");
 }
 
-TEST_F(SettingsFolder, MissingOrEmptyGivesTheDefault)
+TEST_F(Settings, MissingThingsGiveTheDefault)
 {
     EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Top"), L"default"); // no file
-    WriteFile("[Other]\nTop=1\n[Tarvex Blinkmor]\nTop=\nLeft=5\n");
+    WriteBytes(file, "[Other]\nTop=1\n[Tarvex Blinkmor]\nLeft=5\n");
     EXPECT_EQ(Read(L"Missing", L"Left"), L"default");
-    EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Right"), L"default");
     EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Top"), L"default");
     EXPECT_EQ(ReadIni(L"Tarvex Blinkmor", L"Left", L"", L"default"), L"default"); // no file name
+
+    ASSERT_EQ(mkdir((folder / "folder.ini").c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo((folder / "fifo.ini").c_str(), 0600), 0);
+    EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Left", folder / "folder.ini"), L"default");
+    EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Left", folder / "fifo.ini"), L"default");
 }
 
-TEST_F(SettingsFolder, LongValuesAreCutToTheirFirst2047Characters)
+TEST_F(Settings, WritesCreateWhatIsMissingAndChangeOnlyTheirOwnValue)
 {
-    std::string value(3000, 'x');
-    value[2046] = 'y';
-    value[2047] = 'z';
-    WriteFile("[S]\nK=" + value + "\n");
-    std::wstring read = Read(L"S", L"K");
-    EXPECT_EQ(read.size(), 2047u);
-    EXPECT_EQ(read.back(), L'y');
+    mode_t previous = umask(027);
+    Write(L"Tarvex Blinkmor", L"Top", L"4500");
+    umask(previous);
+    Write(L"tarvex blinkmor", L"Left", L"6300");
+    EXPECT_EQ(Bytes(file), "[Tarvex Blinkmor]\nTop=4500\nLeft=6300\n");
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
+    EXPECT_EQ(Read(L"TARVEX BLINKMOR", L"left"), L"6300");
+
+    const struct {
+        std::string before, section, key, after;
+    } cases[] = {
+        // A value is replaced where it stands, in the first key of the first section of that name.
+        {"; kept\r\n[a]\r\n  Top = 1  \r\ntop=2\r\n\r\n[Last]\r\nb = 3", "A", "TOP",
+         "; kept\r\n[a]\r\n  Top =7\r\ntop=2\r\n\r\n[Last]\r\nb = 3"},
+        // A new key goes after the section's last line that is not blank, ending as the file's lines do.
+        {"[a]\r\nx=1\r\n; about b\r\n\r\n[b]\r\ny=2", "a", "k", "[a]\r\nx=1\r\n; about b\r\nk=7\r\n\r\n[b]\r\ny=2"},
+        {"[a]\nx=1\n[b]\ny=2", "b", "k", "[a]\nx=1\n[b]\ny=2\nk=7\n"},
+        // A last line ending in a lone carriage return keeps it as its line end.
+        {"[a]\r\nx=1\r", "c", "k", "[a]\r\nx=1\r\n[c]\r\nk=7\r\n"},
+        {"\xEF\xBB\xBF[a]\nk=1\n", "a", "k", "\xEF\xBB\xBF[a]\nk=7\n"},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(file, c.before);
+        Write(Wide(c.section), Wide(c.key), L"7");
+        EXPECT_EQ(Bytes(file), c.after) << c.before;
+    }
 }
 
-TEST_F(SettingsFolder, AWriteChangesOnlyItsOwnValue)
+TEST_F(Settings, WritesKeepLinksPermissionsAndOwner)
 {
-    std::string before = "; kept\r\n[First]\r\na=1\r\n\r\n[Tarvex Blinkmor]\r\nTop=1\r\nLeft=2\r\n\r\n[Last]\r\nb = 3";
-    WriteFile(before);
-    WriteIni(L"Tarvex Blinkmor", L"Top", L"4500", Wide(file.string()));
-    std::string after = before;
-    after.replace(after.find("Top=1"), 5, "Top=4500");
-    EXPECT_EQ(FileBytes(), after);
+    fs::create_directory(folder / "real");
+    const fs::path target = folder / "real" / "target.ini";
+    WriteBytes(target, "[a]\nx=1\n");
+    fs::permissions(target, fs::perms(0640));
+    fs::create_symlink("real/target.ini", file);
+    const bool root = geteuid() == 0; // only root can give the file to someone else
+    ASSERT_TRUE(!root || chown(target.c_str(), 65534, 65534) == 0);
+
+    Write(L"a", L"x", L"2");
+    EXPECT_EQ(fs::read_symlink(file), "real/target.ini");
+    EXPECT_EQ(Bytes(target), "[a]\nx=2\n");
+    struct stat info {};
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(info.st_uid, root ? 65534u : geteuid());
+    EXPECT_EQ(Names(folder / "real"), std::vector<std::string>{"target.ini"});
+
+    fs::create_symlink("real/new.ini", folder / "dangling.ini");
+    WriteIni(L"a", L"x", L"3", Wide((folder / "dangling.ini").string()));
+    EXPECT_TRUE(fs::is_symlink(folder / "dangling.ini"));
+    EXPECT_EQ(Bytes(folder / "real" / "new.ini"), "[a]\nx=3\n");
 }
 
-TEST_F(SettingsFolder, AReadOnlyFileOrFolderStaysAsItWas)
+// What can't be written so that it reads back, and what is read-only (to root too:
+// no write bits means read-only on purpose), stays as it was; so does a file whose write fails.
+TEST_F(Settings, WritesThatCannotBeDoneLeaveEverythingAsItWas)
 {
-    WriteFile("[Tarvex Blinkmor]\nTop=1\n");
+    const std::string before = "[a]\nx=1\n";
+    WriteBytes(file, before);
+    for (const auto& [section, key, value] : std::vector<std::array<std::wstring, 3>>{
+             {L"a", L"x", L"2\n[b]"}, {L"a", L"x", L"2\r"}, {L"a", L"x=y", L"2"}, {L"a]", L"x", L"2"},
+             {L"a", L" ;x", L"2"}, {L"a", L"[x", L"2"}})
+        Write(section, key, value);
+    EXPECT_EQ(Bytes(file), before);
+
+    // The file size limit makes the new file's write fail part way.
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    Write(L"a", L"x", std::wstring(1000, L'v'));
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(Bytes(file), before);
+    EXPECT_EQ(Names(folder), std::vector<std::string>{"lookout.ini"});
+
     chmod(file.c_str(), 0444);
-    WriteIni(L"Tarvex Blinkmor", L"Top", L"2", Wide(file.string()));
-    WriteIni(L"Tarvex Blinkmor", L"Left", L"3", Wide(file.string()));
-    EXPECT_EQ(FileBytes(), "[Tarvex Blinkmor]\nTop=1\n");
+    Write(L"a", L"x", L"2");
+    EXPECT_EQ(Bytes(file), before);
 
-    fs::path other = folder / "other.ini";
+    ASSERT_EQ(mkdir((folder / "folder.ini").c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo((folder / "fifo.ini").c_str(), 0600), 0);
+    WriteIni(L"a", L"x", L"1", Wide((folder / "folder.ini").string()));
+    WriteIni(L"a", L"x", L"1", Wide((folder / "fifo.ini").string()));
+    EXPECT_TRUE(fs::is_empty(folder / "folder.ini"));
+    EXPECT_TRUE(fs::is_fifo(folder / "fifo.ini"));
+
+    // Without a file name nothing is written, not even in the current folder.
+    fs::path current = fs::current_path();
+    fs::current_path(folder / "folder.ini");
+    WriteIni(L"a", L"x", L"1", L"");
+    fs::current_path(current);
+    EXPECT_TRUE(fs::is_empty(folder / "folder.ini"));
+
     chmod(folder.c_str(), 0555);
-    WriteIni(L"Tarvex Blinkmor", L"Top", L"2", Wide(other.string()));
-    EXPECT_FALSE(fs::exists(other));
+    WriteIni(L"a", L"x", L"2", Wide((folder / "other.ini").string()));
+    EXPECT_FALSE(fs::exists(folder / "other.ini"));
 }
 
-TEST_F(SettingsFolder, AnEmptyFileNameWritesNothing)
-{
-    fs::path previous = fs::current_path();
-    fs::current_path(folder);
-    WriteIni(L"Tarvex Blinkmor", L"Top", L"1", L"");
-    fs::current_path(previous);
-    EXPECT_TRUE(fs::is_empty(folder));
-}
-
-TEST_F(SettingsFolder, LongNamesOfExistingFilesOnly)
+TEST_F(Settings, TheSettingsFileLiesBesideTheProgramUnderItsLongName)
 {
     fs::create_directories(folder / "My Apps");
-    fs::create_symlink(folder / "My Apps", folder / "link");
-    std::ofstream(folder / "My Apps" / "Tool.exe") << "x";
-    std::string canonical = fs::canonical(folder).string() + "/My Apps/Tool.exe";
+    fs::create_symlink(folder / "My Apps", folder / "Apps Link");
+    const std::wstring apps = Wide((folder / "My Apps").string());
+    AppPath = apps + L"\\";
+    ExeName = L"LookOut";
+    InitIniFile();
+    EXPECT_EQ(IniSection, L"Tarvex Blinkmor");
+    // No program file: the path kept as it is, since on Linux another letter case is another file.
+    EXPECT_EQ(IniFile, AppPath + L"LookOut.ini");
 
-    EXPECT_EQ(GetLongName(Wide((folder / "link").string()) + L"\\Tool.exe"), Wide(canonical));
-    // A missing file keeps its path as it is: on Linux another letter case is another file.
-    EXPECT_EQ(GetLongName(Wide((folder / "My Apps").string()) + L"\\Missing.EXE"),
-              Wide((folder / "My Apps").string()) + L"\\Missing.EXE");
+    WriteBytes(folder / "My Apps" / "LookOut.exe", "x");
+    AppPath = Wide((folder / "Apps Link").string()) + L"\\";
+    InitIniFile();
+    EXPECT_EQ(IniFile, Wide(fs::canonical(folder).string()) + L"/My Apps/LookOut.ini");
     EXPECT_EQ(GetLongName(L""), L"");
 
-    // A long form that does not fit in 260 characters gives no text at all.
+    // A long form beyond 260 characters gives no text at all.
     fs::path deep = folder;
     while (deep.string().size() < 300)
         deep /= "a-rather-long-folder-name";
     fs::create_directories(deep);
-    std::ofstream(deep / "Tool.exe") << "x";
+    WriteBytes(deep / "Tool.exe", "x");
     EXPECT_EQ(GetLongName(Wide((deep / "Tool.exe").string())), L"");
-}
 
-TEST_F(SettingsFolder, TheSettingsFileLiesBesideTheProgramWithItsName)
-{
-    fs::create_directories(folder / "My Apps");
-    AppPath = Wide((folder / "My Apps").string()) + L"\\";
-    ExeName = L"LookOut";
-    InitIniFile();
-    EXPECT_EQ(IniSection, L"Tarvex Blinkmor");
-    EXPECT_EQ(IniFile, AppPath + L"LookOut.ini");
-
-    // Where a program file "<name>.exe" is there, its long form is used.
-    fs::create_symlink(folder / "My Apps", folder / "Apps Link");
-    std::ofstream(folder / "My Apps" / "LookOut.exe") << "x";
-    AppPath = Wide((folder / "Apps Link").string()) + L"\\";
-    InitIniFile();
-    EXPECT_EQ(IniFile, Wide(fs::canonical(folder).string()) + L"/My Apps/LookOut.ini");
-}
-
-TEST(InitPaths, NamesThisProgramsFolderAndFile)
-{
     InitPaths();
-    fs::path self = fs::canonical("/proc/self/exe");
+    const fs::path self = fs::canonical("/proc/self/exe");
     EXPECT_EQ(AppPath, Wide(self.parent_path().string()) + L"\\");
     EXPECT_EQ(ExeName, Wide(self.stem().string()));
 }

@@ -1,70 +1,26 @@
 // Val on any text: it must not crash, must give a finite number or RuntimeError,
 // must agree with strtod on the number it reads, must not care where blanks are,
 // and must read back every number NumberText writes.
+//
+// Input: a mode byte, then the text's bytes: as UTF-8, as the program reads the
+// settings file, when mode % 8 == 0, else one character a byte. The first four
+// bytes after the mode are also a float for NumberText.
 
 #include <bit>
 #include <cerrno>
 #include <cmath>
-#include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <optional>
-#include <string>
 
 #include "Val.h"
+#include "app_services.h"
+#include "fuzz_text.h"
 #include "runtime_error.h"
 
+using fuzz_text::Check;
+
 namespace {
-
-// Bytes as the characters of a text: one by one, or (now and then) as UTF-8,
-// which is how the program turns what it read from the settings file into text.
-std::wstring Widened(const std::uint8_t* data, std::size_t size)
-{
-    return std::wstring(data, data + size);
-}
-
-std::wstring DecodedUtf8(const std::uint8_t* data, std::size_t size)
-{
-    std::wstring text;
-    for (std::size_t i = 0; i < size;) {
-        std::uint8_t lead = data[i];
-        int length = lead < 0x80 ? 1 : lead >> 5 == 6 ? 2 : lead >> 4 == 14 ? 3 : lead >> 3 == 30 ? 4 : 0;
-        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-        bool whole = length > 0 && i + length <= size;
-        for (int k = 1; whole && k < length; ++k) {
-            whole = (data[i + k] & 0xC0) == 0x80;
-            c = c << 6 | (data[i + k] & 0x3F);
-        }
-        text += whole && c <= 0x10FFFF ? static_cast<wchar_t>(c) : L'\uFFFD';
-        i += whole ? length : 1;
-    }
-    return text;
-}
-
-// A small generator seeded from the input, so a run can be repeated exactly.
-struct Random {
-    std::uint64_t state;
-    std::uint32_t Next()
-    {
-        state = state * 6364136223846793005u + 1442695040888963407u;
-        return static_cast<std::uint32_t>(state >> 33);
-    }
-};
-
-std::wstring WithBlanksInserted(const std::wstring& text, Random& random)
-{
-    static constexpr wchar_t blanks[] = {L' ', L'\t', L'\n'};
-    std::wstring spaced;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        while (random.Next() % 4 == 0)
-            spaced += blanks[random.Next() % 3];
-        if (i < text.size())
-            spaced += text[i];
-    }
-    return spaced;
-}
 
 // What Val should give, worked out another way: the longest start of the text
 // (blanks left out) of the form [sign] digits [. digits] [E [sign] digits],
@@ -75,7 +31,6 @@ std::optional<double> Expected(const std::wstring& text, bool& tooSmall)
     for (wchar_t c : text)
         if (c != L' ' && c != L'\t' && c != L'\n')
             kept += c >= 0 && c < 0x80 ? static_cast<char>(c) : '?';
-
     auto digitsAt = [&](std::size_t at) {
         std::size_t n = 0;
         while (at + n < kept.size() && kept[at + n] >= '0' && kept[at + n] <= '9')
@@ -85,10 +40,8 @@ std::optional<double> Expected(const std::wstring& text, bool& tooSmall)
     std::size_t at = kept.starts_with('+') || kept.starts_with('-') ? 1 : 0;
     std::size_t whole = digitsAt(at);
     at += whole;
-    std::size_t fraction = 0;
     bool point = at < kept.size() && kept[at] == '.';
-    if (point)
-        fraction = digitsAt(at + 1);
+    std::size_t fraction = point ? digitsAt(at + 1) : 0;
     if (whole + fraction == 0)
         return 0.0;
     std::size_t length = at + (point ? 1 + fraction : 0);
@@ -98,10 +51,8 @@ std::optional<double> Expected(const std::wstring& text, bool& tooSmall)
         if (std::size_t exponent = digitsAt(length + 1 + sign))
             length += 1 + sign + exponent;
     }
-
-    std::string number = kept.substr(0, length);
     errno = 0;
-    double value = std::strtod(number.c_str(), nullptr);
+    double value = std::strtod(kept.substr(0, length).c_str(), nullptr);
     tooSmall = errno == ERANGE && std::fabs(value) < 1;
     if (errno == ERANGE && std::isinf(value))
         return std::nullopt;
@@ -112,8 +63,7 @@ std::optional<double> TryVal(const std::wstring& text)
 {
     try {
         double value = Val(text);
-        if (!std::isfinite(value))
-            std::abort();
+        Check(std::isfinite(value), "Val gave a number that is not finite");
         return value;
     } catch (const RuntimeError&) {
         return std::nullopt;
@@ -122,16 +72,7 @@ std::optional<double> TryVal(const std::wstring& text)
 
 bool SameNumber(std::optional<double> a, std::optional<double> b)
 {
-    return a.has_value() == b.has_value() &&
-           (!a || std::bit_cast<std::uint64_t>(*a) == std::bit_cast<std::uint64_t>(*b));
-}
-
-void Check(bool holds, const char* what)
-{
-    if (!holds) {
-        std::fprintf(stderr, "val_fuzz: %s\n", what);
-        std::abort();
-    }
+    return a.has_value() == b.has_value() && (!a || std::bit_cast<std::uint64_t>(*a) == std::bit_cast<std::uint64_t>(*b));
 }
 
 } // namespace
@@ -141,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
     const std::uint8_t mode = data[0];
-    std::wstring text = mode % 8 == 0 ? DecodedUtf8(data + 1, size - 1) : Widened(data + 1, size - 1);
+    const std::string bytes(data + 1, data + size);
+    const std::wstring text = mode % 8 == 0 ? FromAnsi(bytes) : std::wstring(bytes.begin(), bytes.end());
 
     std::optional<double> value = TryVal(text);
     bool tooSmall = false;
@@ -151,8 +93,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     else
         Check(SameNumber(value, expected), "Val differs from strtod on the same number");
 
-    Random random{std::hash<std::wstring>{}(text) ^ mode};
-    Check(SameNumber(TryVal(WithBlanksInserted(text, random)), value), "inserted blanks changed the result");
+    // Blanks put in before characters chosen by the mode's bits, one cycle of them.
+    std::wstring spaced;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        spaced += (mode >> (i % 8) & 1 ? std::wstring(1, L" \t\n"[i % 3]) : L"") + text[i];
+    Check(SameNumber(TryVal(spaced + L" "), value), "blanks put in changed the result");
 
     if (size >= 5) {
         std::uint32_t bits;
