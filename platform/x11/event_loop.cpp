@@ -12,6 +12,7 @@
 #include "app_services.h"
 #include "display.h"
 #include "native_form.h"
+#include "pointer.h"
 #include "x11_form.h"
 
 namespace {
@@ -140,6 +141,8 @@ void OnConfigure(NativeForm& native, const XConfigureEvent& configure)
 
 void Dispatch(XEvent& event)
 {
+    if (TakePointerEvent(event.xany.display, event))
+        return;
     NativeForm* native = FormOfWindow(event.xany.window);
     if (!native)
         return;
@@ -218,6 +221,8 @@ void HandleEventsAndTimers(bool wait)
         Dispatch(event);
     }
     Clock::time_point next = FireDueTimers();
+    for (NativeForm* native : AllForms())
+        SendCircles(*native); // the drawing of the ticks, before the loop goes idle
     if (!wait || XPending(display) || (activeMove && activeMove->done))
         return;
     auto timeout = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count();

@@ -7,6 +7,7 @@
 #include "display.h"
 #include "event_loop.h"
 #include "native_form.h"
+#include "pointer.h"
 #include "winapi.h"
 #include "x11_form.h"
 
@@ -59,13 +60,10 @@ BOOL GetCursorPos(POINT* point)
 {
     if (!point)
         return FALSE;
-    Display* display = TheDisplay();
-    Window root, child;
-    int rootX, rootY, x, y;
-    unsigned int buttons;
-    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &buttons))
+    int x, y;
+    if (!PointerPosition(TheDisplay(), x, y))
         return FALSE;
-    *point = {rootX, rootY};
+    *point = {x, y};
     return TRUE;
 }
 
