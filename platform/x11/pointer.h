@@ -7,7 +7,7 @@
 
 #include <chrono>
 
-constexpr std::chrono::milliseconds pointerSafetyNet{900};
+constexpr std::chrono::milliseconds pointerSafetyNet{800};
 
 // The pointer's position on the root window; false where the server cannot tell.
 bool PointerPosition(Display* display, int& x, int& y);
