@@ -53,11 +53,6 @@ void NoteMotion(Display* display)
         Listen(display, false); // one event says enough until the next query
 }
 
-Bool IsRawMotion(Display*, XEvent* event, XPointer)
-{
-    return event->type == GenericEvent && event->xcookie.extension == pointer.inputOpcode;
-}
-
 } // namespace
 
 bool TakePointerEvent(Display* display, const XEvent& event)
@@ -72,10 +67,8 @@ bool PointerPosition(Display* display, int& x, int& y)
 {
     if (!pointer.probed)
         ProbeInput(display);
-    XEvent event;
-    // Raw motion that came in since the loop last looked.
-    while (pointer.trusted && XCheckIfEvent(display, &event, IsRawMotion, nullptr))
-        NoteMotion(display);
+    // Raw motion reaches NoteMotion through the event loop, which reads the connection
+    // right before it fires the timers.
     Clock::time_point now = Clock::now();
     if (pointer.trusted && now - pointer.askedAt < pointerSafetyNet) {
         x = pointer.x;

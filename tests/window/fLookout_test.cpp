@@ -36,7 +36,7 @@ protected:
     void LookAt(int x, int y)
     {
         SharedScreen().MovePointer(windowLeft + x, windowTop + y);
-        head->tmr_Timer();
+        Tick();
     }
 
     // The centre of the black pixels within an eye's disc.
@@ -62,9 +62,10 @@ protected:
         EXPECT_NEAR(centre.y, y, 0.5) << "eye at " << eyeX;
     }
 
-    // Ticks as the program's loop runs them, the drawing sent when it goes idle.
+    // A tick as the program's loop runs it: events read first, the drawing sent after.
     static void Tick()
     {
+        DoEvents();
         head->tmr_Timer();
         DoEvents();
     }
@@ -127,7 +128,7 @@ TEST_F(Eyes, AMovedWindowLooksFromItsNewPlace)
 {
     head->Left((windowLeft + 300) * 15);
     SharedScreen().MovePointer(windowLeft + 300 + leftEyeX, windowTop + eyeY - 200);
-    head->tmr_Timer();
+    Tick();
     ExpectPupil(leftEyeX, 39, 157);
     head->Left(windowLeft * 15);
 }
@@ -151,7 +152,6 @@ TEST_F(Eyes, AStillPointerCostsNoRequestsAndAMovedOneShowsOnTheNextTick)
     EXPECT_EQ(XNextRequest(display) - firstRequest, 0u);
 
     LookAt(-150, eyeY); // XTest moves the pointer as a device would
-    DoEvents();
     ExpectPupil(leftEyeX, 34, 162);
 }
 
