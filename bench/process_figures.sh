@@ -1,68 +1,97 @@
 #!/usr/bin/env bash
-# Measures lookout as a running process: start-up, CPU and memory with the pointer still
-# and moving, and a soak for leaks of memory and of X server resources.
+# Measures lookout as a running process beside two yardsticks in the same run (a bare
+# 70 ms timer loop and a minimal Xlib program polling every 70 ms): CPU with the pointer
+# still and moving, the X server's CPU meanwhile, wake-ups, peak memory; then start-up
+# and a soak for leaks of memory and of X server resources.
 # Usage: bench/process_figures.sh [seconds per phase, default 60] [soak seconds, default 600]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 phase=${1:-60} soak=${2:-600}
-echo "Measuring lookout as a process: start-up, ${phase} s still, ${phase} s moving, ${soak} s soak..."
+echo "Measuring lookout and two yardsticks: ${phase} s still and ${phase} s moving each, then a ${soak} s soak..."
 
 cmake -S . -B build-bench -DLOOKOUT_BENCH=ON -DLOOKOUT_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-bench -j"$(nproc)" --target lookout >/dev/null
-command -v xrestop >/dev/null || { echo "xrestop is missing: apt-get install xrestop"; exit 1; }
+cmake --build build-bench -j2 --target lookout >/dev/null
+((soak == 0)) || command -v xrestop >/dev/null || { echo "xrestop is missing: apt-get install xrestop"; exit 1; }
 work=$(mktemp -d /tmp/lookout-figures.XXXXXX)
 cp build-bench/lookout "$work/lookout"
 g++ -std=c++20 -O2 bench/startup_probe.cpp -o "$work/startup_probe" -lX11 -lXext
+g++ -std=c++20 -O2 bench/timer_loop.cpp -o "$work/timer_loop"
+g++ -std=c++20 -O2 bench/xlib_poll.cpp -o "$work/xlib_poll" -lX11
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-lookout=""
-trap 'kill $lookout $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+running=""
+trap 'kill $running $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 
-# Start-up: the median of 21 starts.
-starts=$(for _ in $(seq 21); do "$work/startup_probe" "$work/lookout"; done)
-grep -q unshaped <<<"$starts" && echo "a window appeared unshaped"
-startup=$(awk '{print $1}' <<<"$starts" | sort -n | sed -n 11p)
-
-"$work/lookout" &
-lookout=$!
-sleep 1
-ticks() { awk '{print $1}' "/proc/$lookout/schedstat"; } # CPU time in ns (one thread)
-cpu_percent() { # cpu_percent NANOSECONDS SECONDS
-  awk -v t="$1" -v s="$2" 'BEGIN {printf "%.3f", 100 * t / 1e9 / s}'
-}
-
-before=$(ticks); sleep "$phase"; still=$(cpu_percent $(($(ticks) - before)) "$phase")
-
-move() { # moves the pointer 20 times a second round the screen for the given seconds
+cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{t += $1} END {print t}'; } # CPU time of all threads
+wakeups() { awk '/^voluntary_ctxt_switches/ {print $2}' /proc/"$1"/status; }
+percent() { awk -v t="$1" -v s="$2" 'BEGIN {printf "%.3f", 100 * t / 1e9 / s}'; } # percent NS SECONDS
+move() { # moves the pointer 20 times a second round the screen, through XTest, for the given seconds
   local end=$((SECONDS + $1)) i=0
   while ((SECONDS < end)); do
     xdotool mousemove $((100 + (i * 37) % 800)) $((100 + (i * 23) % 500))
     i=$((i + 1)); sleep 0.05
   done
 }
-before=$(ticks); move "$phase"; moving=$(cpu_percent $(($(ticks) - before)) "$phase")
-peak=$(awk '/VmHWM/ {print $2}' "/proc/$lookout/status")
 
+# measure NAME PROGRAM: runs the program alone and prints its figures on one line:
+# name, CPU still %, CPU moving %, X server CPU still %, X server CPU moving %, wake-ups/s still, peak kB
+measure() {
+  "$2" & running=$!
+  sleep 1
+  local cpu=$(cpu_ns $running) server=$(cpu_ns $xvfb) woken=$(wakeups $running)
+  sleep "$phase"
+  local still=$(percent $(($(cpu_ns $running) - cpu)) "$phase")
+  local server_still=$(percent $(($(cpu_ns $xvfb) - server)) "$phase")
+  local wakes=$(awk -v n=$(($(wakeups $running) - woken)) -v s="$phase" 'BEGIN {printf "%.1f", n / s}')
+  cpu=$(cpu_ns $running) server=$(cpu_ns $xvfb)
+  local start=$SECONDS
+  move "$phase"
+  local elapsed=$((SECONDS - start))
+  local moving=$(percent $(($(cpu_ns $running) - cpu)) "$elapsed")
+  local server_moving=$(percent $(($(cpu_ns $xvfb) - server)) "$elapsed")
+  local peak=$(awk '/VmHWM/ {print $2}' /proc/$running/status)
+  kill $running; wait $running 2>/dev/null || true; running=""
+  echo "$1 $still $moving $server_still $server_moving $wakes $peak"
+}
+
+figures=$(measure timer "$work/timer_loop"; measure xlib "$work/xlib_poll"; measure lookout "$work/lookout")
+field() { awk -v name="$1" -v column="$2" '$1 == name {print $column}' <<<"$figures"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {if (b > 0) printf "%.2f", a / b; else print "-"}'; }
+row() { # row LABEL COLUMN [UNIT]
+  local t=$(field timer "$2") x=$(field xlib "$2") l=$(field lookout "$2")
+  printf '| %s | %s | %s | %s | %s | %s |\n' "$1" "$l" "$t" "$x" "$(ratio "$l" "$t")" "$(ratio "$l" "$x")"
+}
+echo
+echo "Machine: $(nproc) cores; load before the run: $(cut -d' ' -f1-3 /proc/loadavg); ${phase} s a phase"
+echo "| figure | lookout | 70 ms timer loop | minimal Xlib poll | lookout / timer | lookout / Xlib poll |"
+echo "|---|---|---|---|---|---|"
+row "CPU, pointer still, % of a core" 2
+row "CPU, pointer moving 20/s, % of a core" 3
+row "X server CPU, pointer still, %" 4
+row "X server CPU, pointer moving, %" 5
+row "wake-ups a second, pointer still" 6
+row "peak resident memory, kB" 7
+still_pair=$(awk -v l="$(field lookout 2)" -v s="$(field lookout 4)" 'BEGIN {printf "%.3f", l + s}')
+echo "lookout + X server, pointer still: $still_pair % = $(ratio "$still_pair" "$(field timer 2)") x the timer loop"
+
+# Start-up: the median of 21 starts.
+starts=$(for _ in $(seq 21); do "$work/startup_probe" "$work/lookout"; done)
+grep -q unshaped <<<"$starts" && echo "a window appeared unshaped"
+echo "start-up to mapped and shaped (median of 21), ms: $(awk '{print $1}' <<<"$starts" | sort -n | sed -n 11p)"
+
+((soak > 0)) || exit 0
+"$work/lookout" & running=$!
+sleep 1
 resources() { # the program's windows, pixmaps and GCs on the X server
-  xrestop -b -m 1 2>/dev/null | awk -v pid="$lookout" '
+  xrestop -b -m 1 2>/dev/null | awk -v pid="$running" '
     /PID:/ { mine = ($0 ~ "PID: *" pid " ") }
     mine && $1 == "windows" { w = $3 } mine && $1 == "pixmaps" { p = $3 } mine && $1 == "GCs" { g = $3 }
     END { print w, p, g }'
 }
-rss() { awk '/VmRSS/ {print $2}' "/proc/$lookout/status"; }
+rss() { awk '/VmRSS/ {print $2}' "/proc/$running/status"; }
 rss_start=$(rss); x_start=$(resources)
 move "$soak"
-rss_end=$(rss); x_end=$(resources)
-
-cat <<TABLE
-Machine: $(nproc) cores; figures of one run
-start-up to mapped and shaped (median of 21), ms   $startup
-CPU with the pointer still, % of one core          $still
-CPU with the pointer moving 20/s, % of one core    $moving
-peak resident memory, kB                           $peak
-soak ${soak} s moving: resident memory, kB         $rss_start -> $rss_end
-soak ${soak} s moving: X windows pixmaps GCs       ${x_start} -> ${x_end}
-TABLE
+echo "soak ${soak} s moving: resident memory, kB: $rss_start -> $(rss); X windows pixmaps GCs: ${x_start} -> $(resources)"

@@ -4,7 +4,7 @@
 set -euo pipefail
 echo "Checking the packages lookout needs..."
 
-packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev)
+packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-dev)
 if [[ "${1:-run}" == test ]]; then
   packages+=(libgtest-dev libbenchmark-dev libxtst-dev xvfb xauth openbox x11-utils imagemagick locales
              g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools icoutils wine wine64)

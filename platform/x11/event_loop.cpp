@@ -13,6 +13,7 @@
 #include "device_pixels.h"
 #include "display.h"
 #include "native_form.h"
+#include "pointer.h"
 #include "x11_form.h"
 
 namespace {
@@ -141,6 +142,8 @@ void OnConfigure(NativeForm& native, const XConfigureEvent& configure)
 
 void Dispatch(XEvent& event)
 {
+    if (TakePointerEvent(event.xany.display, event))
+        return;
     NativeForm* native = FormOfWindow(event.xany.window);
     if (!native)
         return;
@@ -208,22 +211,42 @@ Clock::time_point FireDueTimers()
     return next;
 }
 
+// Sends what the handlers asked for; nothing at all when they asked for nothing,
+// for even an empty flush reads the connection.
+void FlushRequests(Display* display)
+{
+    static unsigned long flushedBefore = 0;
+    if (XNextRequest(display) != flushedBefore) {
+        XFlush(display);
+        flushedBefore = XNextRequest(display);
+    }
+}
+
 void HandleEventsAndTimers(bool wait)
 {
     Display* display = TheDisplay();
+    // The connection is read when the poll said so, not on every tick: an idle tick
+    // makes no system call but the poll.
+    static bool mayHaveInput = true;
+    if (mayHaveInput)
+        XEventsQueued(display, QueuedAfterReading);
     // Once a move has ended, what follows its release (a second press of a
     // double-click, say) is for the loop outside the move.
-    while (XPending(display) && !(activeMove && activeMove->done)) {
+    while (XEventsQueued(display, QueuedAlready) && !(activeMove && activeMove->done)) {
         XEvent event;
         XNextEvent(display, &event);
         Dispatch(event);
     }
     Clock::time_point next = FireDueTimers();
-    if (!wait || XPending(display) || (activeMove && activeMove->done))
+    for (NativeForm* native : AllForms())
+        SendCircles(*native); // the drawing of the ticks, before the loop goes idle
+    FlushRequests(display);
+    mayHaveInput = true;
+    if (!wait || XEventsQueued(display, QueuedAlready) || (activeMove && activeMove->done))
         return;
     auto timeout = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count();
     pollfd connection{ConnectionNumber(display), POLLIN, 0};
-    poll(&connection, 1, static_cast<int>(std::clamp<long long>(timeout, 0, 3600000)));
+    mayHaveInput = poll(&connection, 1, static_cast<int>(std::clamp<long long>(timeout, 0, 3600000))) != 0;
 }
 
 } // namespace

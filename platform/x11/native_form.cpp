@@ -22,35 +22,41 @@ constexpr COLORREF formBackColor = 0xF0F0F0; // the face colour of a form withou
 
 std::vector<NativeForm*> forms;
 
-// Fills the kept image with the face colour and the picture over it, scaled to the
-// screen: each device pixel shows the logical pixel it lies in, so whole factors stay
-// crisp and the window's region (scaled the same way) meets the picture exactly. The
-// image made for that stays on as the copy that pixel reads use, until the first drawing.
-void PaintKeptImage(Display* display, NativeForm& native, const std::optional<Picture>& picture)
+// What the kept image holds at a device pixel until the first drawing: the picture
+// on the face colour, scaled to the screen. Each device pixel shows the logical pixel
+// it lies in, so whole factors stay crisp and the window's region (scaled the same
+// way) meets the picture exactly.
+COLORREF UndrawnColor(const NativeForm& native, int x, int y)
 {
-    XImage* image = XCreateImage(display, DefaultVisual(display, DefaultScreen(display)),
-                                 DefaultDepth(display, DefaultScreen(display)), ZPixmap, 0, nullptr, native.width,
-                                 native.height, 32, 0);
-    if (!image)
+    const Picture* picture = native.picture;
+    int column = ToLogical(x), row = ToLogical(y);
+    bool inPicture = picture && column < picture->width && row < picture->height;
+    return inPicture ? picture->At(column, row) : formBackColor;
+}
+
+// Fills the kept image a band of rows at a time, so that no copy of the whole
+// image is ever held here.
+void PaintKeptImage(Display* display, NativeForm& native)
+{
+    constexpr int bandRows = 16;
+    XImage* band = XCreateImage(display, DefaultVisual(display, DefaultScreen(display)),
+                                DefaultDepth(display, DefaultScreen(display)), ZPixmap, 0, nullptr, native.width,
+                                bandRows, 32, 0);
+    if (!band)
         throw RuntimeError("Out of memory");
-    image->data = static_cast<char*>(std::malloc(static_cast<std::size_t>(image->bytes_per_line) * native.height));
-    if (!image->data) {
-        XDestroyImage(image);
+    band->data = static_cast<char*>(std::malloc(static_cast<std::size_t>(band->bytes_per_line) * bandRows));
+    if (!band->data) {
+        XDestroyImage(band);
         throw RuntimeError("Out of memory");
     }
-    std::vector<int> columns(native.width);
-    for (int x = 0; x < native.width; ++x)
-        columns[x] = ToLogical(x);
-    for (int y = 0; y < native.height; ++y) {
-        int row = ToLogical(y);
-        for (int x = 0; x < native.width; ++x) {
-            int column = columns[x];
-            bool inPicture = picture && column < picture->width && row < picture->height;
-            XPutPixel(image, x, y, PixelOf(inPicture ? picture->At(column, row) : formBackColor));
-        }
+    for (int top = 0; top < native.height; top += bandRows) {
+        int rows = std::min(bandRows, native.height - top);
+        for (int y = 0; y < rows; ++y)
+            for (int x = 0; x < native.width; ++x)
+                XPutPixel(band, x, y, PixelOf(UndrawnColor(native, x, top + y)));
+        XPutImage(display, native.image, native.gc, band, 0, 0, 0, top, native.width, rows);
     }
-    XPutImage(display, native.image, native.gc, image, 0, 0, 0, 0, native.width, native.height);
-    native.pixelCache = image;
+    XDestroyImage(band);
 }
 
 void SetTextProperty(Display* display, Window window, const char* property, const std::string& utf8)
@@ -153,6 +159,12 @@ NativeForm* FormOfHandle(HWND handle)
 
 const std::vector<NativeForm*>& AllForms() { return forms; }
 
+void KeptImageDrawn(NativeForm& native)
+{
+    native.drawnOn = true;
+    DropPixelCache(native);
+}
+
 void NativeFormDeleter::operator()(NativeForm* native) const
 {
     std::erase(forms, native);
@@ -186,7 +198,8 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
     native->image = XCreatePixmap(display, RootWindow(display, screen), native->width, native->height,
                                   DefaultDepth(display, screen));
     native->gc = XCreateGC(display, native->image, 0, nullptr);
-    PaintKeptImage(display, *native, design.picture);
+    native->picture = design.picture ? &*design.picture : nullptr;
+    PaintKeptImage(display, *native);
 
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = native->image;
@@ -212,6 +225,7 @@ HWND NativeHandle(NativeForm& native)
 COLORREF NativePixel(NativeForm& native, int logicalX, int logicalY, bool keptImage)
 {
     Display* display = TheDisplay();
+    SendCircles(native);
     int x = std::min(ToDevice(logicalX), native.width - 1), y = std::min(ToDevice(logicalY), native.height - 1);
     if (!keptImage) {
         XImage* image = XGetImage(display, native.window, x, y, 1, 1, AllPlanes, ZPixmap);
@@ -221,6 +235,8 @@ COLORREF NativePixel(NativeForm& native, int logicalX, int logicalY, bool keptIm
         XDestroyImage(image);
         return color;
     }
+    if (!native.drawnOn)
+        return ColorOf(PixelOf(UndrawnColor(native, x, y))); // as the server would answer
     // One request for the whole image; reads then cost nothing until the next drawing.
     if (!native.pixelCache) {
         native.pixelCache = XGetImage(display, native.image, 0, 0, native.width, native.height, AllPlanes, ZPixmap);
@@ -240,20 +256,23 @@ void NativeCircle(NativeForm& native, int logicalX, int logicalY, int logicalRad
     if (radius < 0 || radius > SHRT_MAX || x < SHRT_MIN + radius || x > SHRT_MAX - radius ||
         y < SHRT_MIN + radius || y > SHRT_MAX - radius)
         throw RuntimeError("Overflow");
-    Drawable target = keptImage ? native.image : native.window;
+    std::optional<unsigned long> fillPixel;
+    if (fill)
+        fillPixel = PixelOf(*fill);
+    if (keptImage) {
+        QueueCircle(native, {x, y, radius, PixelOf(outline), fillPixel});
+        return;
+    }
+    // Drawn on the window only: after what is queued, and the next batch must repaint over it.
+    SendCircles(native);
+    ForgetSentCircles(native);
     int size = 2 * radius;
-    if (fill) {
-        XSetForeground(display, native.gc, PixelOf(*fill));
-        XFillArc(display, target, native.gc, x - radius, y - radius, size, size, 0, 360 * 64);
+    if (fillPixel) {
+        XSetForeground(display, native.gc, *fillPixel);
+        XFillArc(display, native.window, native.gc, x - radius, y - radius, size, size, 0, 360 * 64);
     }
     XSetForeground(display, native.gc, PixelOf(outline));
-    XDrawArc(display, target, native.gc, x - radius, y - radius, size, size, 0, 360 * 64);
-    if (keptImage) {
-        DropPixelCache(native);
-        // The window shows its kept image as its background: repaint the circle's square.
-        if (native.mapped)
-            XClearArea(display, native.window, x - radius, y - radius, size + 1, size + 1, False);
-    }
+    XDrawArc(display, native.window, native.gc, x - radius, y - radius, size, size, 0, 360 * 64);
 }
 
 POINT DevicePosition(NativeForm& native)
@@ -294,6 +313,7 @@ void NativeShow(NativeForm& native)
     Display* display = TheDisplay();
     if (native.mapped)
         return;
+    SendCircles(native);
     SetSizeHints(display, native);
     XMapRaised(display, native.window);
     XFlush(display);

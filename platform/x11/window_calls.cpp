@@ -8,6 +8,7 @@
 #include "display.h"
 #include "event_loop.h"
 #include "native_form.h"
+#include "pointer.h"
 #include "winapi.h"
 #include "x11_form.h"
 
@@ -60,13 +61,10 @@ BOOL GetCursorPos(POINT* point)
 {
     if (!point)
         return FALSE;
-    Display* display = TheDisplay();
-    Window root, child;
-    int rootX, rootY, x, y;
-    unsigned int buttons;
-    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &buttons))
+    int x, y;
+    if (!PointerPosition(TheDisplay(), x, y))
         return FALSE;
-    *point = {ToLogical(rootX), ToLogical(rootY)};
+    *point = {ToLogical(x), ToLogical(y)};
     return TRUE;
 }
 

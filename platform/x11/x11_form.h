@@ -7,6 +7,7 @@
 #include <chrono>
 #include <vector>
 
+#include "circle_batch.h"
 #include "form.h"
 
 struct NativeForm {
@@ -24,7 +25,10 @@ struct NativeForm {
     bool positionStale = false; // moved inside a frame: ask the server once
     bool mapped = false;
     bool topmost = false;
-    XImage* pixelCache = nullptr; // a copy of the kept image for pixel reads, dropped by drawing
+    const Picture* picture = nullptr; // the design's, which the form keeps
+    bool drawnOn = false;            // the kept image holds more than the picture
+    XImage* pixelCache = nullptr;    // a copy of the kept image for pixel reads, dropped by drawing
+    CircleBatch circles;          // drawing for the kept image not yet sent
     Region shape = nullptr;       // the region handed over by SetWindowRgn, owned by the window
     std::vector<std::chrono::steady_clock::time_point> nextTicks; // one per timer
 };
@@ -33,3 +37,5 @@ NativeForm* FormOfWindow(Window window);
 // The window's position on the root window in device pixels.
 POINT DevicePosition(NativeForm& native);
 NativeForm* FormOfHandle(HWND handle);
+// Something was drawn into the kept image: pixel reads must ask the server.
+void KeptImageDrawn(NativeForm& native);
