@@ -18,7 +18,7 @@ std::wstring ProgramFile()
         for (;;) {
             DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
             if (length == 0)
-                throw RuntimeError("Cannot find the program file");
+                throw RuntimeError("cannot find the program file");
             if (length < path.size()) {
                 path.resize(length);
                 return path;

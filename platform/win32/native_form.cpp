@@ -42,7 +42,7 @@ void RegisterFormClass(const FormDesign& design)
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = design.className.c_str(); // no background brush: WM_PAINT covers it all
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        throw RuntimeError("Cannot create the window");
+        throw RuntimeError("cannot create the lookout window");
 }
 
 // A 32-bit top-down DIB section in a memory DC, filled with the form's face
@@ -115,7 +115,7 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
 {
     if (design.clientWidth <= 0 || design.clientHeight <= 0 || !FitsInShort(design.clientWidth) ||
         !FitsInShort(design.clientHeight))
-        throw RuntimeError("Invalid form size");
+        throw RuntimeError("window size out of range: " + std::to_string(design.clientWidth) + "x" + std::to_string(design.clientHeight));
     RegisterFormClass(design);
 
     NativeFormPtr native(new NativeForm);
@@ -130,7 +130,7 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
     native->window = CreateWindowExW(0, design.className.c_str(), design.caption.c_str(), WS_POPUP, 0, 0,
                                      native->width, native->height, native->owner, nullptr, instance, native.get());
     if (!native->window)
-        throw RuntimeError("Cannot create the window");
+        throw RuntimeError("cannot create the lookout window");
     StartTimers(*native);
     forms.push_back(native.get());
     return native;
@@ -190,7 +190,7 @@ POINT NativePosition(NativeForm& native)
 {
     RECT rect{};
     if (!GetWindowRect(native.window, &rect))
-        throw RuntimeError("Cannot read the window's position");
+        throw RuntimeError("cannot read the window's position");
     return {rect.left, rect.top};
 }
 

@@ -26,7 +26,7 @@ std::string ProgramFile()
     static const std::string file = [] {
         char* resolved = realpath("/proc/self/exe", nullptr);
         if (!resolved)
-            throw RuntimeError("Cannot find the program file");
+            throw RuntimeError("cannot find the program file (/proc/self/exe)");
         std::string path = resolved;
         std::free(resolved);
         return path;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "run_handler.h"
 #include "runtime_error.h"
 
 namespace {
@@ -114,6 +115,8 @@ double TwipsPerPixel()
 }
 
 Atom AtomNamed(const char* name) { return XInternAtom(TheDisplay(), name, False); }
+
+void FailInHandler(const std::string& what) { Die("run-time error: " + what); }
 
 void Die(const std::string& message)
 {

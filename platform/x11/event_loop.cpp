@@ -6,29 +6,28 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
+#include <cstdint>
+#include <optional>
 #include <poll.h>
 
 #include "app_services.h"
 #include "device_pixels.h"
+#include "coordinates.h"
 #include "display.h"
+#include "double_click.h"
 #include "native_form.h"
 #include "pointer.h"
+#include "run_handler.h"
 #include "x11_form.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr Time doubleClickTime = 500; // ms between the two presses
-constexpr int doubleClickDistance = 4; // pixels either way
-
-struct LastPress {
+// The last left press that may begin a double-click, in the program's pixels.
+struct {
     Window window = 0;
-    Time time = 0;
-    int x = 0;
-    int y = 0;
-    bool armed = false;
+    std::optional<Press> press;
 } lastLeftPress;
 
 // Where the pointer was on the screen when a button last went down over a window.
@@ -44,17 +43,6 @@ struct Move {
     bool done;
 };
 Move* activeMove = nullptr;
-
-// A failure that reaches the platform from a handler without error handling of its own.
-template <class Handler>
-void RunHandler(Handler&& handler)
-{
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        Die(std::string("run-time error: ") + error.what());
-    }
-}
 
 int ButtonNumber(unsigned int xButton)
 {
@@ -72,14 +60,6 @@ int ShiftState(unsigned int state)
            (state & Mod1Mask ? vbAltMask : 0);
 }
 
-bool IsDoubleClick(const XButtonEvent& press)
-{
-    const LastPress& last = lastLeftPress;
-    return last.armed && last.window == press.window && press.time - last.time <= doubleClickTime &&
-           std::abs(press.x_root - last.x) <= doubleClickDistance &&
-           std::abs(press.y_root - last.y) <= doubleClickDistance;
-}
-
 void OnButtonPress(NativeForm& native, const XButtonEvent& press)
 {
     int button = ButtonNumber(press.button);
@@ -87,22 +67,26 @@ void OnButtonPress(NativeForm& native, const XButtonEvent& press)
         return;
     lastPress = {press.x_root, press.y_root};
     if (button == vbLeftButton) {
-        if (IsDoubleClick(press)) {
-            lastLeftPress.armed = false;
+        Press left{static_cast<std::uint32_t>(press.time), ToLogical(press.x_root), ToLogical(press.y_root)};
+        if (lastLeftPress.press && lastLeftPress.window == press.window &&
+            CompletesDoubleClick(*lastLeftPress.press, left)) {
+            lastLeftPress.press.reset();
             RunHandler([&] { native.form->Form_DblClick(); });
             return;
         }
-        lastLeftPress = {press.window, press.time, press.x_root, press.y_root, true};
+        lastLeftPress = {press.window, left};
     }
-    RunHandler([&] { native.form->RaiseMouseDown(button, ShiftState(press.state), ToLogical(press.x), ToLogical(press.y)); });
+    RunHandler([&] {
+        native.form->RaiseMouseDown(button, ShiftState(press.state), ToLogical(press.x), ToLogical(press.y));
+    });
 }
 
 // Moves the window so that the pointer keeps its place in it.
 void FollowPointer(Display* display, int rootX, int rootY)
 {
     NativeForm& native = *activeMove->native;
-    int left = std::clamp(rootX - activeMove->offsetX, -32768, 32767);
-    int top = std::clamp(rootY - activeMove->offsetY, -32768, 32767);
+    int left = std::clamp(rootX - activeMove->offsetX, SHRT_MIN, SHRT_MAX);
+    int top = std::clamp(rootY - activeMove->offsetY, SHRT_MIN, SHRT_MAX);
     if (left != native.left || top != native.top) {
         XMoveWindow(display, native.window, left, top);
         native.left = left;

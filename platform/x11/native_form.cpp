@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "app_services.h"
+#include "coordinates.h"
 #include "device_pixels.h"
 #include "display.h"
 #include "event_loop.h"
@@ -43,11 +44,11 @@ void PaintKeptImage(Display* display, NativeForm& native)
                                 DefaultDepth(display, DefaultScreen(display)), ZPixmap, 0, nullptr, native.width,
                                 bandRows, 32, 0);
     if (!band)
-        throw RuntimeError("Out of memory");
+        throw RuntimeError("no memory for the window's image");
     band->data = static_cast<char*>(std::malloc(static_cast<std::size_t>(band->bytes_per_line) * bandRows));
     if (!band->data) {
         XDestroyImage(band);
-        throw RuntimeError("Out of memory");
+        throw RuntimeError("no memory for the window's image");
     }
     for (int top = 0; top < native.height; top += bandRows) {
         int rows = std::min(bandRows, native.height - top);
@@ -185,9 +186,9 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
     Display* display = TheDisplay();
     int screen = DefaultScreen(display);
     int width = ToDevice(design.clientWidth), height = ToDevice(design.clientHeight);
-    if (design.clientWidth <= 0 || design.clientHeight <= 0 || width <= 0 || height <= 0 || width > SHRT_MAX ||
-        height > SHRT_MAX)
-        throw RuntimeError("Invalid form size");
+    if (design.clientWidth <= 0 || design.clientHeight <= 0 || width <= 0 || height <= 0 || !FitsInShort(width) ||
+        !FitsInShort(height))
+        throw RuntimeError("window size out of range: " + std::to_string(width) + "x" + std::to_string(height));
 
     NativeFormPtr native(new NativeForm);
     native->form = &form;
@@ -230,7 +231,7 @@ COLORREF NativePixel(NativeForm& native, int logicalX, int logicalY, bool keptIm
     if (!keptImage) {
         XImage* image = XGetImage(display, native.window, x, y, 1, 1, AllPlanes, ZPixmap);
         if (!image)
-            throw RuntimeError("Cannot read the window's pixel");
+            throw RuntimeError("cannot read a pixel of the window");
         COLORREF color = ColorOf(XGetPixel(image, 0, 0));
         XDestroyImage(image);
         return color;
@@ -241,7 +242,7 @@ COLORREF NativePixel(NativeForm& native, int logicalX, int logicalY, bool keptIm
     if (!native.pixelCache) {
         native.pixelCache = XGetImage(display, native.image, 0, 0, native.width, native.height, AllPlanes, ZPixmap);
         if (!native.pixelCache)
-            throw RuntimeError("Cannot read the kept image");
+            throw RuntimeError("cannot read the window's kept image");
     }
     return ColorOf(XGetPixel(native.pixelCache, x, y));
 }
@@ -253,9 +254,10 @@ void NativeCircle(NativeForm& native, int logicalX, int logicalY, int logicalRad
     // Centre and radius times the scale: a round circle at every DPI.
     int x = ToDevice(logicalX), y = ToDevice(logicalY);
     int radius = ToDevice(logicalRadius);
-    if (radius < 0 || radius > SHRT_MAX || x < SHRT_MIN + radius || x > SHRT_MAX - radius ||
-        y < SHRT_MIN + radius || y > SHRT_MAX - radius)
-        throw RuntimeError("Overflow");
+    long long r = radius;
+    if (r < 0 || !FitsInShort(r) || !FitsInShort(x - r) || !FitsInShort(x + r) || !FitsInShort(y - r) ||
+        !FitsInShort(y + r))
+        throw RuntimeError("circle beyond the window system's coordinates");
     std::optional<unsigned long> fillPixel;
     if (fill)
         fillPixel = PixelOf(*fill);
@@ -300,8 +302,8 @@ void NativeMove(NativeForm& native, int logicalLeft, int logicalTop)
 {
     int left = ToDevice(logicalLeft), top = ToDevice(logicalTop);
     // X keeps positions in 16 bits; a value beyond them is one the window system cannot take.
-    if (left < SHRT_MIN || left > SHRT_MAX || top < SHRT_MIN || top > SHRT_MAX)
-        throw RuntimeError("Invalid property value");
+    if (!FitsInShort(left) || !FitsInShort(top))
+        throw RuntimeError("window position out of range: " + std::to_string(left) + ", " + std::to_string(top));
     XMoveWindow(TheDisplay(), native.window, left, top);
     native.left = left;
     native.top = top;
