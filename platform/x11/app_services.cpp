@@ -1,7 +1,6 @@
 // The program's file, other running copies, the primary screen and the end, on Linux.
 
 #include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +13,7 @@
 
 #include "app_services.h"
 #include "display.h"
+#include "monitors.h"
 #include "runtime_error.h"
 
 namespace {
@@ -47,33 +47,6 @@ std::uint64_t Fnv1a(const std::string& text)
     for (unsigned char c : text)
         hash = (hash ^ c) * 0x100000001b3;
     return hash;
-}
-
-int PrimaryMonitorWidth(Display* display)
-{
-    Window root = DefaultRootWindow(display);
-    int width = DisplayWidth(display, DefaultScreen(display));
-    int eventBase, errorBase;
-    if (!XRRQueryExtension(display, &eventBase, &errorBase))
-        return width;
-    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
-    if (!resources)
-        return width;
-    RROutput primary = XRRGetOutputPrimary(display, root);
-    if (primary != None) {
-        if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, primary)) {
-            if (output->crtc != None) {
-                if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, output->crtc)) {
-                    if (crtc->width > 0)
-                        width = static_cast<int>(crtc->width);
-                    XRRFreeCrtcInfo(crtc);
-                }
-            }
-            XRRFreeOutputInfo(output);
-        }
-    }
-    XRRFreeScreenResources(resources);
-    return width;
 }
 
 } // namespace
@@ -124,7 +97,7 @@ namespace TheScreen {
 
 float Width()
 {
-    return static_cast<float>(PrimaryMonitorWidth(TheDisplay()) * TwipsPerPixel());
+    return static_cast<float>(PrimaryMonitor().width * TwipsPerPixel());
 }
 
 float TwipsPerPixelX() { return static_cast<float>(TwipsPerPixel()); }

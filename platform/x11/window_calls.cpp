@@ -1,59 +1,15 @@
 // The user32 calls the program makes, on X11: cursor, window rectangle, topmost
 // layer, window region and the move that a press on the title bar starts.
 
-#include <X11/Xatom.h>
 #include <X11/extensions/shape.h>
 
 #include "display.h"
 #include "event_loop.h"
+#include "monitors.h"
 #include "native_form.h"
+#include "stacking.h"
 #include "winapi.h"
 #include "x11_form.h"
-
-namespace {
-
-const HWND HWND_TOP = nullptr;
-const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(std::intptr_t{-2});
-
-// Asks for the above state: before mapping through the window's own property,
-// afterwards through the window manager (EWMH).
-void SetAboveState(Display* display, NativeForm& native, bool above)
-{
-    Atom state = AtomNamed("_NET_WM_STATE");
-    Atom aboveAtom = AtomNamed("_NET_WM_STATE_ABOVE");
-    if (!native.mapped) {
-        Atom type;
-        int format;
-        unsigned long count = 0, remaining;
-        unsigned char* data = nullptr;
-        std::vector<Atom> states;
-        if (XGetWindowProperty(display, native.window, state, 0, 64, False, XA_ATOM, &type, &format, &count,
-                               &remaining, &data) == Success && data) {
-            auto* atoms = reinterpret_cast<Atom*>(data);
-            for (unsigned long i = 0; i < count; ++i)
-                if (atoms[i] != aboveAtom)
-                    states.push_back(atoms[i]);
-            XFree(data);
-        }
-        if (above)
-            states.push_back(aboveAtom);
-        XChangeProperty(display, native.window, state, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(states.data()), static_cast<int>(states.size()));
-        return;
-    }
-    XEvent message{};
-    message.xclient.type = ClientMessage;
-    message.xclient.window = native.window;
-    message.xclient.message_type = state;
-    message.xclient.format = 32;
-    message.xclient.data.l[0] = above ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
-    message.xclient.data.l[1] = static_cast<long>(aboveAtom);
-    message.xclient.data.l[3] = 1; // from an application
-    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
-               &message);
-}
-
-} // namespace
 
 BOOL GetCursorPos(POINT* point)
 {
@@ -65,7 +21,8 @@ BOOL GetCursorPos(POINT* point)
     unsigned int buttons;
     if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &buttons))
         return FALSE;
-    *point = {rootX, rootY};
+    const MonitorArea& primary = PrimaryMonitor(); // the program counts from its corner
+    *point = {rootX - primary.x, rootY - primary.y};
     return TRUE;
 }
 
@@ -89,12 +46,13 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, U
         NativeMove(*native, x, y);
     if (!(flags & SWP_NOSIZE) && (cx != native->width || cy != native->height))
         return FALSE; // the window keeps the size of its picture
-    if (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST) {
-        native->topmost = insertAfter == HWND_TOPMOST;
-        SetAboveState(display, *native, native->topmost);
+    // The program only ever asks for the topmost layer; the window keeps itself there.
+    if (insertAfter == HWND_TOPMOST) {
+        native->topmost = true;
+        WatchStacking(display);
+        if (native->mapped)
+            KeepAbove(display, *native);
     }
-    if (native->mapped && (insertAfter == HWND_TOPMOST || insertAfter == HWND_TOP))
-        XRaiseWindow(display, native->window);
     XFlush(display);
     return TRUE;
 }

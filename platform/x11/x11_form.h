@@ -16,10 +16,8 @@ struct NativeForm {
     GC gc = nullptr;
     int width = 0;
     int height = 0;
-    int left = 0;              // the window's position on the root window, as last known
+    int left = 0;              // the window's position on the root window
     int top = 0;
-    bool reparented = false;    // framed by a window manager, which then keeps it above
-    bool positionStale = false; // moved inside a frame: ask the server once
     bool mapped = false;
     bool topmost = false;
     XImage* pixelCache = nullptr; // a copy of the kept image for pixel reads, dropped by drawing

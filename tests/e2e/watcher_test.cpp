@@ -14,7 +14,7 @@ using namespace std::chrono_literals;
 constexpr unsigned rootWhite = 0xFFFFFF, black = 0, eyeGreen = 0x80FF80;
 constexpr int eyeY = 162;
 
-class Watcher : public ::testing::TestWithParam<bool> {
+class Watcher : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override
     {
@@ -143,7 +143,8 @@ TEST_P(Watcher, OnlyTheLeftButtonDragsWhateverKeysAreHeld)
     EXPECT_EQ(lookout->Position(), std::make_pair(470, 40));
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowManager, Watcher, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Openbox" : "NoWindowManager"; });
+INSTANTIATE_TEST_SUITE_P(WindowManager, Watcher, ::testing::Values("", "openbox"), [](const auto& info) {
+    return *info.param ? std::string(info.param) : std::string("none");
+});
 
 } // namespace
