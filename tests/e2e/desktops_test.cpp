@@ -5,8 +5,6 @@
 
 #include <X11/Xutil.h>
 
-#include <functional>
-
 #include "running_lookout.h"
 
 namespace {
@@ -15,18 +13,6 @@ using namespace std::chrono_literals;
 
 constexpr unsigned black = 0, eyeGreen = 0x80FF80;
 constexpr int eyeY = 162;
-
-// Polls until the condition holds or the deadline passes.
-bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds patience = 3s)
-{
-    auto deadline = std::chrono::steady_clock::now() + patience;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        Pause(20ms);
-    }
-    return true;
-}
 
 // An ordinary application window that asks for the whole screen.
 Window MapCover(Display* display)

@@ -199,3 +199,14 @@ void WriteBytes(const fs::path& file, const std::string& bytes)
 }
 
 void Pause(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
+
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds patience)
+{
+    auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        Pause(std::chrono::milliseconds(20));
+    }
+    return true;
+}
