@@ -77,6 +77,7 @@ TEST_P(Desktop, TheHeadIsWhereItIsPutAboveOthersAndComesBackThereEveryTime)
     XRaiseWindow(display, cover);
     XSync(display, False);
     EXPECT_TRUE(Eventually([&] { return lookout->PixelAt(91, 100) == forehead; })) << "covered when raised";
+    EXPECT_LE(RestacksOver(display, {lookout->TheWindow()}, 1s), 2) << "fights the manager";
 
     screen.MovePointer(1000, eyeY);
     EXPECT_TRUE(Eventually([&] { return lookout->PixelAt(39 + 9, eyeY) == black; })) << "not looking right";
