@@ -40,24 +40,20 @@ bool HasProperty(Display* display, Window window, Atom property)
 }
 
 // The application's window in a window manager's frame: the first one down the tree
-// with WM_STATE. A top-level window with no such one is its own client.
-Window ClientOf(Display* display, Window window, int depth = 3)
+// with WM_STATE, or 0.
+Window ClientIn(Display* display, Window window, int depth)
 {
-    Atom wmState = AtomNamed("WM_STATE");
-    if (HasProperty(display, window, wmState) || depth == 0)
+    if (HasProperty(display, window, AtomNamed("WM_STATE")))
         return window;
     Window root, parent, *children = nullptr;
     unsigned count = 0;
     Window client = 0;
-    if (XQueryTree(display, window, &root, &parent, &children, &count))
-        for (unsigned i = count; i-- > 0 && !client;) {
-            Window found = ClientOf(display, children[i], depth - 1);
-            if (found != children[i] || HasProperty(display, found, wmState))
-                client = found;
-        }
+    if (depth > 0 && XQueryTree(display, window, &root, &parent, &children, &count))
+        for (unsigned i = count; i-- > 0 && !client;)
+            client = ClientIn(display, children[i], depth - 1);
     if (children)
         XFree(children);
-    return client ? client : window;
+    return client;
 }
 
 bool KeptAbove(Display* display, Window client)
@@ -91,7 +87,8 @@ bool IsOrdinaryCover(Display* display, Window window, const NativeForm& native)
     if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable ||
         attributes.c_class != InputOutput || attributes.override_redirect || !Overlaps(attributes, native))
         return false;
-    return !KeptAbove(display, ClientOf(display, window));
+    Window client = ClientIn(display, window, 3);
+    return !KeptAbove(display, client ? client : window); // no client inside: no manager, it is its own
 }
 
 } // namespace
