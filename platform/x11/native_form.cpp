@@ -219,14 +219,14 @@ POINT NativePosition(NativeForm& native)
 void NativeMove(NativeForm& native, int left, int top)
 {
     const MonitorArea& primary = PrimaryMonitor();
-    left += primary.x;
-    top += primary.y;
+    long long x = static_cast<long long>(left) + primary.x;
+    long long y = static_cast<long long>(top) + primary.y;
     // X keeps positions in 16 bits; a value beyond them is one the window system cannot take.
-    if (left < SHRT_MIN || left > SHRT_MAX || top < SHRT_MIN || top > SHRT_MAX)
+    if (x < SHRT_MIN || x > SHRT_MAX || y < SHRT_MIN || y > SHRT_MAX)
         throw RuntimeError("Invalid property value");
-    XMoveWindow(TheDisplay(), native.window, left, top);
-    native.left = left;
-    native.top = top;
+    native.left = static_cast<int>(x);
+    native.top = static_cast<int>(y);
+    XMoveWindow(TheDisplay(), native.window, native.left, native.top);
 }
 
 void NativeShow(NativeForm& native)
