@@ -138,7 +138,10 @@ bool stackingChanged = false;
 void Dispatch(XEvent& event)
 {
     if (ChangesStacking(event)) {
-        stackingChanged = true;
+        // The steps of our own move change no stacking: no round trip for each.
+        bool ownMove = activeMove && event.type == ConfigureNotify &&
+                       event.xconfigure.window == activeMove->native->window;
+        stackingChanged = stackingChanged || !ownMove;
         return;
     }
     NativeForm* native = FormOfWindow(event.xany.window);
