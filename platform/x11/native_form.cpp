@@ -234,10 +234,10 @@ void NativeShow(NativeForm& native)
     Display* display = TheDisplay();
     if (native.mapped)
         return;
-    // Mapped where it was created, on top; then only as high as the ordinary windows go.
+    // Created on top of all; shown only as high as the ordinary windows under it go.
+    if (native.topmost)
+        KeepAbove(display, native, true);
     XMapWindow(display, native.window);
     native.mapped = true;
-    if (native.topmost)
-        KeepAbove(display, native);
     XFlush(display);
 }

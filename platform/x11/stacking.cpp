@@ -106,15 +106,16 @@ bool ChangesStacking(const XEvent& event)
            event.type == ReparentNotify;
 }
 
-void KeepAbove(Display* display, NativeForm& native)
+void KeepAbove(Display* display, NativeForm& native, bool mayStepDown)
 {
     Window root, parent, *children = nullptr;
     unsigned count = 0;
     if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
         return;
-    // Children come bottom to top: look down from the top until our own window.
+    // Children come bottom to top: look down from the top, until our own window unless
+    // it may step down.
     Window ordinary = 0;
-    for (unsigned i = count; i-- > 0 && children[i] != native.window && !ordinary;)
+    for (unsigned i = count; i-- > 0 && !ordinary && (mayStepDown || children[i] != native.window);)
         if (!FormOfWindow(children[i]) && IsOrdinaryCover(display, children[i], native))
             ordinary = children[i];
     if (children)

@@ -12,5 +12,7 @@ bool ChangesStacking(const XEvent& event);
 
 // Restacks the window directly above the highest ordinary window over it, if any.
 // Never above an override-redirect window (menus, screen lockers, other heads) nor
-// above a window kept above itself (docks, notifications, "always on top").
-void KeepAbove(Display* display, NativeForm& native);
+// above a window kept above itself (docks, notifications, "always on top"). When it
+// may step down (a window just created is on top of all), the highest ordinary window
+// under it counts too.
+void KeepAbove(Display* display, NativeForm& native, bool mayStepDown = false);

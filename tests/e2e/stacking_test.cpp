@@ -61,12 +61,18 @@ TEST(Stacking, TwoHeadsStayAboveOrdinaryWindowsWithoutFightingAndUnderMenusAndKe
 {
     VirtualScreen screen;
     Display* display = screen.Connection();
+    Window ordinary = MapWindow(display, false, false);
+    Window locker = MapWindow(display, true, false); // there before the heads start
     TempFolder folder;
     RunningLookout first(screen, InstallLookout(folder.Path() / "one"));
     RunningLookout second(screen, InstallLookout(folder.Path() / "two"));
     Window heads[] = {first.TheWindow(), second.TheWindow()};
+    EXPECT_TRUE(IsAbove(display, heads[0], ordinary) && IsAbove(display, heads[1], ordinary));
+    EXPECT_TRUE(IsAbove(display, locker, heads[0]) && IsAbove(display, locker, heads[1]));
+    XDestroyWindow(display, locker);
 
-    Window ordinary = MapWindow(display, false, false);
+    XRaiseWindow(display, ordinary);
+    XSync(display, False);
     EXPECT_TRUE(Eventually([&] { return IsAbove(display, heads[0], ordinary) && IsAbove(display, heads[1], ordinary); }));
     // Once above, neither raises itself over the other again and again.
     EXPECT_LE(RestacksOver(display, {heads[0], heads[1]}, 1s), 2);
