@@ -52,3 +52,5 @@ row "  of which inside Xlib's reply wait" Tick in_x_reply 2
 row "  of which operator new" Tick new_calls 2
 row "round trips per tick" Tick round_trips 2
 row "requests per tick" Tick requests 2
+row "cover raised: heads step above, us" CoverRaised real_time 1
+row "  round trips for that, per head" CoverRaised round_trips_per_head 2

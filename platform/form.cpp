@@ -136,24 +136,24 @@ void Form::Circle(float x, float y, float radius, COLORREF color)
 
 float Form::Top()
 {
-    return static_cast<float>(NativePosition(Load()).y * TheScreen::TwipsPerPixelY());
+    return static_cast<float>(NativePosition(Load()).y * NativeTwipsPerPixel());
 }
 
 void Form::Top(float twips)
 {
     NativeForm& native = Load();
-    NativeMove(native, NativePosition(native).x, ToPixels(twips, TheScreen::TwipsPerPixelY()));
+    NativeMove(native, NativePosition(native).x, ToPixels(twips, NativeTwipsPerPixel()));
 }
 
 float Form::Left()
 {
-    return static_cast<float>(NativePosition(Load()).x * TheScreen::TwipsPerPixelX());
+    return static_cast<float>(NativePosition(Load()).x * NativeTwipsPerPixel());
 }
 
 void Form::Left(float twips)
 {
     NativeForm& native = Load();
-    NativeMove(native, ToPixels(twips, TheScreen::TwipsPerPixelX()), NativePosition(native).y);
+    NativeMove(native, ToPixels(twips, NativeTwipsPerPixel()), NativePosition(native).y);
 }
 
 float Form::Width()

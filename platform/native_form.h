@@ -17,6 +17,10 @@ COLORREF NativePixel(NativeForm& native, int x, int y, bool keptImage);
 // drawn into the kept image and shown, or, with keptImage off, onto the window only.
 void NativeCircle(NativeForm& native, int x, int y, int radius, COLORREF outline,
                   std::optional<COLORREF> fill, bool keptImage);
+// The window's top-left corner, counted from the primary monitor's top-left corner
+// in the screen's own pixels, and moving it there; NativeTwipsPerPixel tells the twips
+// in one such pixel, so that Top and Left keep their meaning in inches at every DPI.
 POINT NativePosition(NativeForm& native);
 void NativeMove(NativeForm& native, int left, int top);
+double NativeTwipsPerPixel();
 void NativeShow(NativeForm& native);

@@ -6,10 +6,13 @@ echo "Checking the packages lookout needs..."
 
 packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-dev)
 if [[ "${1:-run}" == test ]]; then
-  packages+=(libgtest-dev libbenchmark-dev libxtst-dev xvfb xauth openbox x11-utils imagemagick locales
-             g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools icoutils wine wine64)
+  packages+=(libgtest-dev libbenchmark-dev libxtst-dev xvfb xauth x11-utils x11-xserver-utils imagemagick locales
+             g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools icoutils wine wine64
+             xserver-xorg-core xserver-xorg-video-dummy dbus-daemon
+             openbox xfwm4 kwin-x11 mutter i3-wm awesome fluxbox bspwm twm)
 elif [[ -z "${DISPLAY:-}" ]]; then
-  packages+=(xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick) # the demonstration on a virtual screen
+  # the demonstration on a virtual screen (xsetroot, xrdb: x11-xserver-utils)
+  packages+=(xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick)
 fi
 
 missing=()

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app_services.h"
 #include "coordinates.h"
 #include "native_form.h"
 #include "resource_ids.h"
@@ -185,6 +186,9 @@ void NativeCircle(NativeForm& native, int x, int y, int radius, COLORREF outline
         ReleaseDC(native.window, dc);
     }
 }
+
+// The system scales a program that does not declare itself DPI-aware: its pixels are those of 96 DPI.
+double NativeTwipsPerPixel() { return TheScreen::TwipsPerPixelX(); }
 
 POINT NativePosition(NativeForm& native)
 {

@@ -1,7 +1,6 @@
 // The program's file, other running copies, the primary screen and the end, on Linux.
 
 #include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +14,7 @@
 #include "app_services.h"
 #include "device_pixels.h"
 #include "display.h"
+#include "monitors.h"
 #include "program_file.h"
 #include "runtime_error.h"
 
@@ -41,33 +41,6 @@ std::string LockFolder()
     if (runtime && *runtime == '/' && stat(runtime, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid())
         return runtime;
     return "/tmp";
-}
-
-int PrimaryMonitorWidth(Display* display)
-{
-    Window root = DefaultRootWindow(display);
-    int width = DisplayWidth(display, DefaultScreen(display));
-    int eventBase, errorBase;
-    if (!XRRQueryExtension(display, &eventBase, &errorBase))
-        return width;
-    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
-    if (!resources)
-        return width;
-    RROutput primary = XRRGetOutputPrimary(display, root);
-    if (primary != None) {
-        if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, primary)) {
-            if (output->crtc != None) {
-                if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, output->crtc)) {
-                    if (crtc->width > 0)
-                        width = static_cast<int>(crtc->width);
-                    XRRFreeCrtcInfo(crtc);
-                }
-            }
-            XRRFreeOutputInfo(output);
-        }
-    }
-    XRRFreeScreenResources(resources);
-    return width;
 }
 
 } // namespace
@@ -111,7 +84,7 @@ namespace TheScreen {
 
 float Width()
 {
-    return static_cast<float>(PrimaryMonitorWidth(TheDisplay()) * TwipsPerPixel());
+    return static_cast<float>(PrimaryMonitor().width * TwipsPerPixel());
 }
 
 // The program's pixels are logical ones of 1/96 inch at every DPI.

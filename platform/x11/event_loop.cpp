@@ -18,6 +18,7 @@
 #include "native_form.h"
 #include "pointer.h"
 #include "run_handler.h"
+#include "stacking.h"
 #include "x11_form.h"
 
 namespace {
@@ -113,21 +114,24 @@ void OnConfigure(NativeForm& native, const XConfigureEvent& configure)
 {
     if (activeMove)
         return; // the move knows better where the window is going
-    // A window manager's synthetic event tells the position on the root; a real one
-    // tells it relative to the parent, which is the root only when nobody reparented us.
-    if (configure.send_event || !native.reparented) {
-        native.left = configure.x;
-        native.top = configure.y;
-        native.positionStale = false;
-    } else {
-        native.positionStale = true;
-    }
+    native.left = configure.x;
+    native.top = configure.y;
 }
+
+// Set by a change in the stacking of the top-level windows; looked at once per batch of events.
+bool stackingChanged = false;
 
 void Dispatch(XEvent& event)
 {
     if (TakePointerEvent(event.xany.display, event))
         return;
+    if (ChangesStacking(event)) {
+        // The steps of our own move change no stacking: no round trip for each.
+        bool ownMove = activeMove && event.type == ConfigureNotify &&
+                       event.xconfigure.window == activeMove->native->window;
+        stackingChanged = stackingChanged || !ownMove;
+        return;
+    }
     NativeForm* native = FormOfWindow(event.xany.window);
     if (!native)
         return;
@@ -147,23 +151,8 @@ void Dispatch(XEvent& event)
     case ConfigureNotify:
         OnConfigure(*native, event.xconfigure);
         break;
-    case ReparentNotify:
-        native->reparented = event.xreparent.parent != DefaultRootWindow(event.xany.display);
-        native->positionStale = true;
-        break;
     case MapNotify:
         native->mapped = true;
-        break;
-    case VisibilityNotify:
-        // With no window manager to keep it above, a topmost window raises itself
-        // again whenever another window covers it.
-        if (native->topmost && !native->reparented && event.xvisibility.state != VisibilityUnobscured)
-            XRaiseWindow(event.xany.display, native->window);
-        break;
-    case ClientMessage:
-        if (event.xclient.message_type == AtomNamed("WM_PROTOCOLS") &&
-            static_cast<Atom>(event.xclient.data.l[0]) == AtomNamed("WM_DELETE_WINDOW"))
-            End(); // closed from outside: nothing is stored
         break;
     default:
         break;
@@ -221,6 +210,12 @@ void HandleEventsAndTimers(bool wait)
         XNextEvent(display, &event);
         Dispatch(event);
     }
+    if (stackingChanged) {
+        stackingChanged = false;
+        for (NativeForm* native : AllForms())
+            if (native->topmost && native->mapped)
+                KeepAbove(display, *native);
+    }
     Clock::time_point next = FireDueTimers();
     for (NativeForm* native : AllForms())
         SendCircles(*native); // the drawing of the ticks, before the loop goes idle
@@ -263,14 +258,11 @@ void MoveWithPointer(NativeForm& native)
     }
     // The window keeps the pointer where the button went down on it, wherever the
     // pointer has gone since.
-    POINT position = DevicePosition(native);
-    Move move{&native, lastPress.x - position.x, lastPress.y - position.y, false};
+    Move move{&native, lastPress.x - native.left, lastPress.y - native.top, false};
     activeMove = &move;
     while (!move.done)
         HandleEventsAndTimers(true);
     activeMove = nullptr;
     XUngrabPointer(display, CurrentTime);
-    // A window manager may have placed the window otherwise than asked.
-    native.positionStale = native.reparented;
     XFlush(display);
 }

@@ -13,8 +13,10 @@
 #include "device_pixels.h"
 #include "display.h"
 #include "event_loop.h"
+#include "monitors.h"
 #include "native_form.h"
 #include "runtime_error.h"
+#include "stacking.h"
 #include "x11_form.h"
 
 namespace {
@@ -66,7 +68,8 @@ void SetTextProperty(Display* display, Window window, const char* property, cons
                     reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));
 }
 
-void SetWindowManagerHints(Display* display, NativeForm& native, const FormDesign& design)
+// Names for the tools that list windows; no window manager reads them, as none manages the window.
+void SetWindowHints(Display* display, NativeForm& native, const FormDesign& design)
 {
     Window window = native.window;
     std::string caption = ToAnsi(design.caption);
@@ -79,30 +82,6 @@ void SetWindowManagerHints(Display* display, NativeForm& native, const FormDesig
     std::string instanceName = ToAnsi(App::EXEName());
     XClassHint classHint{instanceName.data(), className.data()};
     XSetClassHint(display, window, &classHint);
-
-    XWMHints wmHints{};
-    wmHints.flags = InputHint | StateHint;
-    wmHints.input = True;
-    wmHints.initial_state = NormalState;
-    XSetWMHints(display, window, &wmHints);
-
-    // No border and no title bar: the window manager is asked through the Motif hints.
-    struct {
-        unsigned long flags, functions, decorations;
-        long inputMode;
-        unsigned long status;
-    } motifHints{2 /* decorations */, 0, 0, 0, 0};
-    Atom motif = AtomNamed("_MOTIF_WM_HINTS");
-    XChangeProperty(display, window, motif, motif, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(&motifHints), 5);
-
-    // A desktop companion, not a task: no task bar button, not in the pager.
-    Atom states[] = {AtomNamed("_NET_WM_STATE_SKIP_TASKBAR"), AtomNamed("_NET_WM_STATE_SKIP_PAGER")};
-    XChangeProperty(display, window, AtomNamed("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(states), 2);
-
-    Atom deleteWindow = AtomNamed("WM_DELETE_WINDOW");
-    XSetWMProtocols(display, window, &deleteWindow, 1);
 
     long pid = getpid();
     XChangeProperty(display, window, AtomNamed("_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
@@ -120,19 +99,6 @@ void SetWindowManagerHints(Display* display, NativeForm& native, const FormDesig
         XChangeProperty(display, window, AtomNamed("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(cardinals.data()), static_cast<int>(cardinals.size()));
     }
-}
-
-void SetSizeHints(Display* display, const NativeForm& native)
-{
-    XSizeHints hints{};
-    // Static gravity: the position is the window's own, not that of a frame around it.
-    hints.flags = USPosition | PPosition | PMinSize | PMaxSize | PWinGravity;
-    hints.win_gravity = StaticGravity;
-    hints.x = native.left;
-    hints.y = native.top;
-    hints.min_width = hints.max_width = native.width;
-    hints.min_height = hints.max_height = native.height;
-    XSetWMNormalHints(display, native.window, &hints);
 }
 
 void DropPixelCache(NativeForm& native)
@@ -205,11 +171,14 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = native->image;
     // Exposures need no handling: the server repaints the window from its background, the kept image.
-    attributes.event_mask = ButtonPressMask | ButtonReleaseMask | StructureNotifyMask | VisibilityChangeMask;
+    attributes.event_mask = ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
+    // Override-redirect: no window manager frames, decorates, places or offsets it, so the
+    // head is exactly where it is asked to be under every one; it keeps itself above.
+    attributes.override_redirect = True;
     native->window = XCreateWindow(display, RootWindow(display, screen), 0, 0, native->width, native->height, 0,
-                                   CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWEventMask,
-                                   &attributes);
-    SetWindowManagerHints(display, *native, design);
+                                   CopyFromParent, InputOutput, CopyFromParent,
+                                   CWBackPixmap | CWEventMask | CWOverrideRedirect, &attributes);
+    SetWindowHints(display, *native, design);
 
     auto now = std::chrono::steady_clock::now();
     for (Timer* timer : form.Timers())
@@ -277,38 +246,28 @@ void NativeCircle(NativeForm& native, int logicalX, int logicalY, int logicalRad
     XDrawArc(display, native.window, native.gc, x - radius, y - radius, size, size, 0, 360 * 64);
 }
 
-POINT DevicePosition(NativeForm& native)
-{
-    if (native.positionStale) {
-        Display* display = TheDisplay();
-        Window child;
-        int x, y;
-        if (XTranslateCoordinates(display, native.window, DefaultRootWindow(display), 0, 0, &x, &y, &child)) {
-            native.left = x;
-            native.top = y;
-            native.positionStale = false;
-        }
-    }
-    return {native.left, native.top};
-}
-
+// Positions in the program are counted from the primary monitor's top-left corner,
+// in the screen's own pixels: a place in twips then means the same spot at every DPI.
 POINT NativePosition(NativeForm& native)
 {
-    POINT device = DevicePosition(native);
-    return {ToLogicalEdge(device.x), ToLogicalEdge(device.y)};
+    const MonitorArea& primary = PrimaryMonitor();
+    return {native.left - primary.x, native.top - primary.y};
 }
 
-void NativeMove(NativeForm& native, int logicalLeft, int logicalTop)
+void NativeMove(NativeForm& native, int left, int top)
 {
-    int left = ToDevice(logicalLeft), top = ToDevice(logicalTop);
+    const MonitorArea& primary = PrimaryMonitor();
+    long long x = static_cast<long long>(left) + primary.x;
+    long long y = static_cast<long long>(top) + primary.y;
     // X keeps positions in 16 bits; a value beyond them is one the window system cannot take.
-    if (!FitsInShort(left) || !FitsInShort(top))
+    if (!FitsInShort(x) || !FitsInShort(y))
         throw RuntimeError("window position out of range: " + std::to_string(left) + ", " + std::to_string(top));
-    XMoveWindow(TheDisplay(), native.window, left, top);
-    native.left = left;
-    native.top = top;
-    native.positionStale = false;
+    native.left = static_cast<int>(x);
+    native.top = static_cast<int>(y);
+    XMoveWindow(TheDisplay(), native.window, native.left, native.top);
 }
+
+double NativeTwipsPerPixel() { return TwipsPerPixel(); }
 
 void NativeShow(NativeForm& native)
 {
@@ -316,8 +275,10 @@ void NativeShow(NativeForm& native)
     if (native.mapped)
         return;
     SendCircles(native);
-    SetSizeHints(display, native);
-    XMapRaised(display, native.window);
-    XFlush(display);
+    // Created on top of all; shown only as high as the ordinary windows under it go.
+    if (native.topmost)
+        KeepAbove(display, native, true);
+    XMapWindow(display, native.window);
     native.mapped = true;
+    XFlush(display);
 }

@@ -25,10 +25,12 @@ add_library(lookout_platform STATIC
   platform/x11/native_form.cpp
   platform/x11/pointer.cpp
   platform/x11/long_path.cpp
+  platform/x11/monitors.cpp
   platform/x11/profile.cpp
   platform/x11/profile_text.cpp
   platform/x11/regions.cpp
   platform/x11/resources.cpp
+  platform/x11/stacking.cpp
   platform/x11/text.cpp
   platform/x11/window_calls.cpp
   ${embedded})

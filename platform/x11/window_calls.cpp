@@ -1,61 +1,17 @@
 // The user32 calls the program makes, on X11: cursor, window rectangle, topmost
 // layer, window region and the move that a press on the title bar starts.
 
-#include <X11/Xatom.h>
 #include <X11/extensions/shape.h>
 
 #include "device_pixels.h"
 #include "display.h"
 #include "event_loop.h"
+#include "monitors.h"
 #include "native_form.h"
 #include "pointer.h"
+#include "stacking.h"
 #include "winapi.h"
 #include "x11_form.h"
-
-namespace {
-
-const HWND HWND_TOP = nullptr;
-const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(std::intptr_t{-2});
-
-// Asks for the above state: before mapping through the window's own property,
-// afterwards through the window manager (EWMH).
-void SetAboveState(Display* display, NativeForm& native, bool above)
-{
-    Atom state = AtomNamed("_NET_WM_STATE");
-    Atom aboveAtom = AtomNamed("_NET_WM_STATE_ABOVE");
-    if (!native.mapped) {
-        Atom type;
-        int format;
-        unsigned long count = 0, remaining;
-        unsigned char* data = nullptr;
-        std::vector<Atom> states;
-        if (XGetWindowProperty(display, native.window, state, 0, 64, False, XA_ATOM, &type, &format, &count,
-                               &remaining, &data) == Success && data) {
-            auto* atoms = reinterpret_cast<Atom*>(data);
-            for (unsigned long i = 0; i < count; ++i)
-                if (atoms[i] != aboveAtom)
-                    states.push_back(atoms[i]);
-            XFree(data);
-        }
-        if (above)
-            states.push_back(aboveAtom);
-        XChangeProperty(display, native.window, state, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(states.data()), static_cast<int>(states.size()));
-        return;
-    }
-    XEvent message{};
-    message.xclient.type = ClientMessage;
-    message.xclient.window = native.window;
-    message.xclient.message_type = state;
-    message.xclient.format = 32;
-    message.xclient.data.l[0] = above ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
-    message.xclient.data.l[1] = static_cast<long>(aboveAtom);
-    message.xclient.data.l[3] = 1; // from an application
-    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
-               &message);
-}
-
-} // namespace
 
 BOOL GetCursorPos(POINT* point)
 {
@@ -64,7 +20,8 @@ BOOL GetCursorPos(POINT* point)
     int x, y;
     if (!PointerPosition(TheDisplay(), x, y))
         return FALSE;
-    *point = {ToLogical(x), ToLogical(y)};
+    const MonitorArea& primary = PrimaryMonitor(); // the program counts from its corner
+    *point = {ToLogical(x - primary.x), ToLogical(y - primary.y)};
     return TRUE;
 }
 
@@ -73,27 +30,28 @@ BOOL GetWindowRect(HWND window, RECT* rect)
     NativeForm* native = FormOfHandle(window);
     if (!native || !rect)
         return FALSE;
-    POINT position = NativePosition(*native);
+    POINT device = NativePosition(*native);
+    POINT position{ToLogicalEdge(device.x), ToLogicalEdge(device.y)};
     *rect = {position.x, position.y, position.x + native->logicalWidth, position.y + native->logicalHeight};
     return TRUE;
 }
 
-BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
+BOOL SetWindowPos(HWND window, HWND insertAfter, int /*x*/, int /*y*/, int /*cx*/, int /*cy*/, UINT flags)
 {
     NativeForm* native = FormOfHandle(window);
     if (!native)
         return FALSE;
     Display* display = TheDisplay();
-    if (!(flags & SWP_NOMOVE))
-        NativeMove(*native, x, y);
-    if (!(flags & SWP_NOSIZE) && (cx != native->logicalWidth || cy != native->logicalHeight))
-        return FALSE; // the window keeps the size of its picture
-    if (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST) {
-        native->topmost = insertAfter == HWND_TOPMOST;
-        SetAboveState(display, *native, native->topmost);
+    // The program moves its window through its Top and Left, never through here.
+    if (!(flags & SWP_NOMOVE) || !(flags & SWP_NOSIZE))
+        return FALSE;
+    // The program only ever asks for the topmost layer; the window keeps itself there.
+    if (insertAfter == HWND_TOPMOST) {
+        native->topmost = true;
+        WatchStacking(display);
+        if (native->mapped)
+            KeepAbove(display, *native);
     }
-    if (native->mapped && (insertAfter == HWND_TOPMOST || insertAfter == HWND_TOP))
-        XRaiseWindow(display, native->window);
     XFlush(display);
     return TRUE;
 }

@@ -21,8 +21,6 @@ struct NativeForm {
     int logicalHeight = 0;
     int left = 0;              // the window's position on the root window in device pixels, as last known
     int top = 0;
-    bool reparented = false;    // framed by a window manager, which then keeps it above
-    bool positionStale = false; // moved inside a frame: ask the server once
     bool mapped = false;
     bool topmost = false;
     const Picture* picture = nullptr; // the design's, which the form keeps
@@ -34,8 +32,6 @@ struct NativeForm {
 };
 
 NativeForm* FormOfWindow(Window window);
-// The window's position on the root window in device pixels.
-POINT DevicePosition(NativeForm& native);
 NativeForm* FormOfHandle(HWND handle);
 // Something was drawn into the kept image: pixel reads must ask the server.
 void KeptImageDrawn(NativeForm& native);

@@ -6,6 +6,7 @@
 
 #include <X11/Xatom.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -199,3 +200,31 @@ void WriteBytes(const fs::path& file, const std::string& bytes)
 }
 
 void Pause(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
+
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds patience)
+{
+    auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        Pause(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+int RestacksOver(Display* display, const std::vector<Window>& windows, std::chrono::milliseconds duration)
+{
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    XSync(display, True); // from now on
+    Pause(duration);
+    XSync(display, False);
+    int restacks = 0;
+    while (XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+        restacks += event.type == ConfigureNotify &&
+                    std::find(windows.begin(), windows.end(), event.xconfigure.window) != windows.end();
+    }
+    XSelectInput(display, DefaultRootWindow(display), NoEventMask);
+    return restacks;
+}

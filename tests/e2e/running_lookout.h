@@ -5,9 +5,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 #include "virtual_screen.h"
 
@@ -64,3 +66,8 @@ Window FindWindowOfProcess(Display* display, pid_t pid);
 std::string FileBytes(const std::filesystem::path& file);
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 void Pause(std::chrono::milliseconds duration);
+// How often the windows were moved or restacked on the root over a time.
+int RestacksOver(Display* display, const std::vector<Window>& windows, std::chrono::milliseconds duration);
+// Polls until the condition holds (true) or the time is up (false).
+bool Eventually(const std::function<bool()>& condition,
+                std::chrono::milliseconds patience = std::chrono::milliseconds(3000));

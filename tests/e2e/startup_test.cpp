@@ -119,8 +119,9 @@ TEST_F(Startup, ASecondCopyEndsAtOnceWithoutTouchingTheSettings)
     EXPECT_EQ(second.WaitForExit(2s), 0);
     struct stat info;
     stat(Settings().c_str(), &info);
-    if (readsShow)
+    if (readsShow) {
         EXPECT_EQ(info.st_atim.tv_sec, 946684800);
+    }
     EXPECT_EQ(info.st_mtim.tv_sec, 946684800);
     EXPECT_FALSE(first.WaitForExit(0ms));
     EXPECT_EQ(first.Position(), std::make_pair(200, 100));

@@ -11,15 +11,20 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
-pid_t Spawn(const char* program, char* const argv[], int keepFd = -1)
+// Starts a program in a process group of its own, with some variables set, its output dropped.
+pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& variables = {},
+            int keepFd = -1)
 {
     pid_t pid = fork();
     if (pid == 0) {
@@ -30,65 +35,84 @@ pid_t Spawn(const char* program, char* const argv[], int keepFd = -1)
         for (int fd = 3; fd < 256; ++fd)
             if (fd != keepFd)
                 close(fd);
-        execvp(program, argv);
+        for (const std::string& variable : variables)
+            putenv(const_cast<char*>(variable.c_str()));
+        std::vector<char*> argv;
+        for (const std::string& word : command)
+            argv.push_back(const_cast<char*>(word.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     return pid;
 }
 
+// Ends a program and whatever it started in its group (a session bus, say).
 void Stop(pid_t pid)
 {
     if (pid <= 0)
         return;
-    kill(pid, SIGTERM);
-    for (int i = 0; i < 200; ++i) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    kill(-pid, SIGTERM);
+    bool ended = false;
+    for (int i = 0; i < 200 && !ended; ++i) {
+        ended = waitpid(pid, nullptr, WNOHANG) == pid;
+        if (!ended)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    kill(-pid, SIGKILL);
+    if (!ended)
+        waitpid(pid, nullptr, 0);
 }
 
-// Whether a window manager takes a new window into a frame of its own. Openbox
-// announces itself before it is ready, and loses a window mapped too soon: try again.
-bool ManagesWindows(Display* display)
+void WriteFile(const std::string& file, const std::string& text)
 {
-    for (int attempt = 0; attempt < 20; ++attempt) {
+    std::ofstream(file) << text;
+}
+
+bool HasProperty(Display* display, Window window, const char* name)
+{
+    int count = 0;
+    Atom wanted = XInternAtom(display, name, False);
+    Atom* properties = XListProperties(display, window, &count);
+    bool found = false;
+    for (int i = 0; i < count; ++i)
+        found = found || properties[i] == wanted;
+    if (properties)
+        XFree(properties);
+    return found;
+}
+
+// Whether a window manager takes a new window in: frames it or gives it a WM_STATE.
+// Some announce themselves before they are ready and lose a window mapped too soon:
+// try again until the deadline.
+bool ManagesWindows(Display* display, std::chrono::seconds patience)
+{
+    auto deadline = std::chrono::steady_clock::now() + patience;
+    while (std::chrono::steady_clock::now() < deadline) {
         Window probe = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+        XSizeHints hints{};
+        hints.flags = USPosition; // placed without asking the user (twm)
+        XSetWMNormalHints(display, probe, &hints);
         XMapWindow(display, probe);
         XSync(display, False);
-        bool framed = false;
-        for (int i = 0; i < 25 && !framed; ++i) {
+        bool managed = false;
+        for (int i = 0; i < 25 && !managed; ++i) {
             Window root, parent, *children = nullptr;
             unsigned count = 0;
             if (XQueryTree(display, probe, &root, &parent, &children, &count)) {
-                framed = parent != root;
+                managed = parent != root || HasProperty(display, probe, "WM_STATE");
                 if (children)
                     XFree(children);
             }
-            if (!framed)
+            if (!managed)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         XDestroyWindow(display, probe);
         XSync(display, False);
-        if (framed)
+        if (managed)
             return true;
     }
     return false;
-}
-
-bool HasWindowManager(Display* display)
-{
-    Atom type;
-    int format;
-    unsigned long count = 0, remaining;
-    unsigned char* data = nullptr;
-    XGetWindowProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False),
-                       0, 1, False, XA_WINDOW, &type, &format, &count, &remaining, &data);
-    if (data)
-        XFree(data);
-    return count == 1;
 }
 
 // Windows of other clients come and go while the tests look at them.
@@ -96,50 +120,99 @@ int IgnoreVanishedWindows(Display*, XErrorEvent*) { return 0; }
 
 } // namespace
 
-VirtualScreen::VirtualScreen(int width, int height, bool windowManager)
+VirtualScreen::VirtualScreen(int width, int height, const std::string& windowManager, Server server)
 try {
+    char folder[] = "/tmp/lookout-screen-XXXXXX";
+    if (!mkdtemp(folder))
+        throw std::runtime_error("mkdtemp failed");
+    configFolder_ = folder;
+    StartServer(width, height, server);
+    display_ = XOpenDisplay(name_.c_str());
+    if (!display_)
+        throw std::runtime_error("cannot connect to " + name_);
+    XSetErrorHandler(IgnoreVanishedWindows);
+    if (!windowManager.empty())
+        StartWindowManager(windowManager);
+} catch (...) {
+    if (display_)
+        XCloseDisplay(display_);
+    Stop(windowManager_);
+    Stop(server_);
+    if (!configFolder_.empty())
+        std::filesystem::remove_all(configFolder_);
+    throw;
+}
+
+void VirtualScreen::StartServer(int width, int height, Server server)
+{
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
         throw std::runtime_error("pipe failed");
     std::string fd = std::to_string(pipeFds[1]);
-    std::string geometry = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    char* argv[] = {const_cast<char*>("Xvfb"), const_cast<char*>("-displayfd"), fd.data(),
-                    const_cast<char*>("-screen"), const_cast<char*>("0"), geometry.data(),
-                    const_cast<char*>("-nolisten"), const_cast<char*>("tcp"), const_cast<char*>("-wr"),
-                    const_cast<char*>("-noreset"), nullptr};
-    server_ = Spawn("Xvfb", argv, pipeFds[1]);
+    std::string size = std::to_string(width) + " " + std::to_string(height);
+    if (server == Server::Xvfb) {
+        server_ = Spawn({"Xvfb", "-displayfd", fd, "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24",
+                         "-nolisten", "tcp", "-wr", "-noreset"}, {}, pipeFds[1]);
+    } else {
+        // One dummy output; the test splits the screen into monitors with RandR.
+        WriteFile(configFolder_ + "/xorg.conf",
+                  "Section \"Device\"\n Identifier \"dummy\"\n Driver \"dummy\"\n VideoRam 65536\nEndSection\n"
+                  "Section \"Monitor\"\n Identifier \"monitor\"\n HorizSync 5.0-1000.0\n VertRefresh 5.0-200.0\nEndSection\n"
+                  "Section \"Screen\"\n Identifier \"screen\"\n Device \"dummy\"\n Monitor \"monitor\"\n DefaultDepth 24\n"
+                  " SubSection \"Display\"\n  Depth 24\n  Virtual " + size + "\n EndSubSection\nEndSection\n");
+        server_ = Spawn({"Xorg", "-displayfd", fd, "-config", configFolder_ + "/xorg.conf", "-configdir",
+                         configFolder_ + "/none", "-logfile", configFolder_ + "/xorg.log", "-nolisten", "tcp",
+                         "-noreset"}, {}, pipeFds[1]);
+    }
     close(pipeFds[1]);
     std::string number;
     char c;
     while (read(pipeFds[0], &c, 1) == 1 && c != '\n')
         number += c;
     close(pipeFds[0]);
-    if (number.empty()) {
-        Stop(server_);
-        throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
-    }
+    if (number.empty())
+        throw std::runtime_error(server == Server::Xvfb ? "Xvfb did not start (is the xvfb package installed?)"
+                                                        : "Xorg did not start (needs root and xserver-xorg-video-dummy)");
     name_ = ":" + number;
-    if (windowManager) {
-        char* wmArgv[] = {const_cast<char*>("openbox"), const_cast<char*>("--sm-disable"), nullptr};
-        setenv("DISPLAY", name_.c_str(), 1);
-        windowManager_ = Spawn("openbox", wmArgv);
+}
+
+void VirtualScreen::StartWindowManager(const std::string& windowManager)
+{
+    const std::string& folder = configFolder_;
+    // Each gets a home of its own, so that nothing is read from or written to the user's.
+    std::vector<std::string> variables{"DISPLAY=" + name_, "HOME=" + folder, "XDG_CONFIG_HOME=" + folder,
+                                       "GSETTINGS_BACKEND=memory", "QT_QPA_PLATFORM=xcb", "KWIN_COMPOSE=N"};
+    std::vector<std::string> command;
+    if (windowManager == "openbox") {
+        command = {"openbox", "--sm-disable"};
+    } else if (windowManager == "xfwm4") {
+        command = {"dbus-run-session", "xfwm4", "--sm-client-disable"}; // its settings come over D-Bus
+    } else if (windowManager == "kwin_x11") {
+        command = {"dbus-run-session", "kwin_x11"};
+    } else if (windowManager == "mutter") {
+        command = {"dbus-run-session", "mutter", "--x11", "--replace", "--sm-disable"};
+    } else if (windowManager == "i3") {
+        WriteFile(folder + "/i3.conf", "# i3 config file (v4)\nfont pango:monospace 8\n");
+        command = {"i3", "-c", folder + "/i3.conf"};
+    } else if (windowManager == "awesome") {
+        command = {"awesome"}; // its own default configuration, as a new user has it
+    } else if (windowManager == "fluxbox") {
+        command = {"fluxbox"};
+    } else if (windowManager == "bspwm") {
+        WriteFile(folder + "/bspwmrc", "#!/bin/sh\n");
+        std::filesystem::permissions(folder + "/bspwmrc", std::filesystem::perms::owner_all);
+        command = {"bspwm", "-c", folder + "/bspwmrc"};
+    } else if (windowManager == "twm") {
+        // Placed without asking the user where; a font the bare X server has.
+        WriteFile(folder + "/twmrc", "RandomPlacement\nTitleFont \"fixed\"\nMenuFont \"fixed\"\n"
+                                     "IconFont \"fixed\"\nResizeFont \"fixed\"\nIconManagerFont \"fixed\"\n");
+        command = {"twm", "-f", folder + "/twmrc"};
+    } else {
+        throw std::runtime_error("no such window manager in the tests: " + windowManager);
     }
-    display_ = XOpenDisplay(name_.c_str());
-    if (!display_)
-        throw std::runtime_error("cannot connect to " + name_);
-    XSetErrorHandler(IgnoreVanishedWindows);
-    if (windowManager) {
-        for (int i = 0; i < 500 && !HasWindowManager(display_); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        if (!HasWindowManager(display_) || !ManagesWindows(display_))
-            throw std::runtime_error("openbox did not start");
-    }
-} catch (...) {
-    if (display_)
-        XCloseDisplay(display_);
-    Stop(windowManager_);
-    Stop(server_);
-    throw;
+    windowManager_ = Spawn(command, variables);
+    if (!ManagesWindows(display_, std::chrono::seconds(20)))
+        throw std::runtime_error(windowManager + " did not start");
 }
 
 VirtualScreen::~VirtualScreen()
@@ -148,6 +221,7 @@ VirtualScreen::~VirtualScreen()
         XCloseDisplay(display_);
     Stop(windowManager_);
     Stop(server_);
+    std::filesystem::remove_all(configFolder_);
 }
 
 unsigned VirtualScreen::ScreenPixel(int x, int y) const

@@ -1,6 +1,7 @@
 #pragma once
-// A virtual X server (Xvfb) of the tests' own, on a free display number, with an
-// optional window manager; stopped when the object goes.
+// A virtual X server of the tests' own, on a free display number, with an optional
+// window manager; stopped when the object goes. Xvfb, or Xorg with the dummy video
+// driver where RandR monitors matter (Xvfb ignores them); Xorg needs root.
 
 #include <X11/Xlib.h>
 
@@ -9,7 +10,11 @@
 
 class VirtualScreen {
 public:
-    explicit VirtualScreen(int width = 1024, int height = 768, bool windowManager = false);
+    enum class Server { Xvfb, XorgDummy };
+    // windowManager: "" for none, or openbox, xfwm4, kwin_x11, mutter, i3, awesome,
+    // fluxbox, bspwm, twm. Returns once it manages windows.
+    explicit VirtualScreen(int width = 1024, int height = 768, const std::string& windowManager = "",
+                           Server server = Server::Xvfb);
     ~VirtualScreen();
     VirtualScreen(const VirtualScreen&) = delete;
     VirtualScreen& operator=(const VirtualScreen&) = delete;
@@ -25,7 +30,11 @@ public:
     void Key(const char* keysym, bool down) const;
 
 private:
+    void StartServer(int width, int height, Server server);
+    void StartWindowManager(const std::string& windowManager);
+
     std::string name_;
+    std::string configFolder_; // the servers' and window managers' files
     pid_t server_ = -1;
     pid_t windowManager_ = -1;
     Display* display_ = nullptr;

@@ -42,7 +42,7 @@ bool WithWindowManager()
 // Stopped from outside (a time limit, Ctrl-C), the run still takes its screen down on the way out.
 VirtualScreen& Screen()
 {
-    static VirtualScreen screen(1024, 768, WithWindowManager());
+    static VirtualScreen screen(1024, 768, WithWindowManager() ? "openbox" : "");
     static const bool stopsCleanly = [] {
         for (int signal : {SIGINT, SIGTERM})
             std::signal(signal, [](int caught) { std::exit(128 + caught); });

@@ -1,0 +1,60 @@
+// What keeping above costs: an ordinary window raised over the shown head, the head
+// stepping above it again, and the round trips that takes.
+
+#include <benchmark/benchmark.h>
+
+#include "counting_hooks.h"
+#include "event_loop.h"
+#include "head_form.h"
+#include "winapi.h"
+
+namespace {
+
+void CoverRaised(benchmark::State& state)
+{
+    Display* display = Connected();
+    if (!CountingWorks(display)) {
+        state.SkipWithError("the counting hooks are not in effect");
+        return;
+    }
+    static HeadForm* head = [] {
+        auto* form = new HeadForm;
+        SetWindowPos(form->hWnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+        form->Show();
+        return form;
+    }();
+    static_cast<void>(head);
+    // Another client's window over it, raised once an iteration.
+    Display* other = XOpenDisplay(nullptr);
+    Window cover = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 600, 600, 0, 0, 0);
+    XMapRaised(other, cover);
+    XSync(other, False);
+    XSync(display, False);
+    DoEvents();
+    Counts counted;
+    for (auto _ : state) {
+        XRaiseWindow(other, cover);
+        XSync(other, False);
+        XSync(display, False);
+        auto start = BenchClock::now();
+        Counts before = CurrentCounts();
+        DoEvents(); // the head steps above the cover
+        Counts stepped = CurrentCounts() - before;
+        XSync(display, False);
+        before = CurrentCounts();
+        DoEvents(); // and sees its own step
+        Counts settled = CurrentCounts() - before;
+        state.SetIterationTime(SecondsSince(start));
+        counted.xReplies += stepped.xReplies + settled.xReplies;
+    }
+    // Every shown head of this program (the tick benchmark's too) looks once.
+    double heads = static_cast<double>(AllForms().size());
+    state.counters["round_trips_per_head"] =
+        benchmark::Counter(static_cast<double>(counted.xReplies) / heads, benchmark::Counter::kAvgIterations);
+    XDestroyWindow(other, cover);
+    XCloseDisplay(other);
+}
+
+} // namespace
+
+BENCHMARK(CoverRaised)->UseManualTime()->Unit(benchmark::kMicrosecond);

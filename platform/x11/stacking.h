@@ -1,0 +1,18 @@
+#pragma once
+// Keeping a topmost window above ordinary windows on its own: it is override-redirect,
+// so no window manager frames, places or stacks it.
+
+#include <X11/Xlib.h>
+
+struct NativeForm;
+
+// Asks for the notifications that tell when the stacking of top-level windows changes.
+void WatchStacking(Display* display);
+bool ChangesStacking(const XEvent& event);
+
+// Restacks the window directly above the highest ordinary window over it, if any.
+// Never above an override-redirect window (menus, screen lockers, other heads) nor
+// above a window kept above itself (docks, notifications, "always on top"). When it
+// may step down (a window just created is on top of all), the highest ordinary window
+// under it counts too.
+void KeepAbove(Display* display, NativeForm& native, bool mayStepDown = false);

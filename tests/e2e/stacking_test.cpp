@@ -1,0 +1,97 @@
+// Keeping above without a window manager: two heads from two folders over each
+// other, ordinary windows, and windows a head must stay under.
+
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "running_lookout.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The windows on the root from bottom to top.
+std::vector<Window> Stack(Display* display)
+{
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+    std::vector<Window> stack(children, children + count);
+    if (children)
+        XFree(children);
+    return stack;
+}
+
+bool IsAbove(Display* display, Window upper, Window lower)
+{
+    auto stack = Stack(display);
+    return std::find(stack.begin(), stack.end(), upper) > std::find(stack.begin(), stack.end(), lower);
+}
+
+// Mapped on top, or right under another window.
+Window MapWindow(Display* display, bool overrideRedirect, bool keptAbove, Window under = 0)
+{
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = overrideRedirect;
+    Window window = XCreateWindow(display, DefaultRootWindow(display), 300, 0, 400, 400, 0, CopyFromParent,
+                                  InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
+    if (keptAbove) {
+        Atom above = XInternAtom(display, "_NET_WM_STATE_ABOVE", False);
+        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&above), 1);
+    }
+    if (under) {
+        XWindowChanges changes{};
+        changes.sibling = under;
+        changes.stack_mode = Below;
+        XConfigureWindow(display, window, CWSibling | CWStackMode, &changes);
+        XMapWindow(display, window);
+    } else {
+        XMapRaised(display, window);
+    }
+    XSync(display, False);
+    return window;
+}
+
+TEST(Stacking, TwoHeadsStayAboveOrdinaryWindowsWithoutFightingAndUnderMenusAndKeptAboveOnes)
+{
+    VirtualScreen screen;
+    Display* display = screen.Connection();
+    Window ordinary = MapWindow(display, false, false);
+    Window locker = MapWindow(display, true, false); // there before the heads start
+    TempFolder folder;
+    RunningLookout first(screen, InstallLookout(folder.Path() / "one"));
+    RunningLookout second(screen, InstallLookout(folder.Path() / "two"));
+    Window heads[] = {first.TheWindow(), second.TheWindow()};
+    EXPECT_TRUE(IsAbove(display, heads[0], ordinary) && IsAbove(display, heads[1], ordinary));
+    EXPECT_TRUE(IsAbove(display, locker, heads[0]) && IsAbove(display, locker, heads[1]));
+    XDestroyWindow(display, locker);
+
+    XRaiseWindow(display, ordinary);
+    XSync(display, False);
+    EXPECT_TRUE(Eventually([&] { return IsAbove(display, heads[0], ordinary) && IsAbove(display, heads[1], ordinary); }));
+    // Once above, neither raises itself over the other again and again.
+    EXPECT_LE(RestacksOver(display, {heads[0], heads[1]}, 1s), 2);
+
+    struct Kind {
+        const char* name;
+        bool overrideRedirect, keptAbove;
+    };
+    for (Kind kind : {Kind{"override-redirect", true, false}, Kind{"kept above", false, true}}) {
+        Window menu = MapWindow(display, kind.overrideRedirect, kind.keptAbove);
+        // Under the menu but over the heads: they climb above it, and no further.
+        Window later = MapWindow(display, false, false, menu);
+        EXPECT_TRUE(Eventually([&] { return IsAbove(display, heads[0], later) && IsAbove(display, heads[1], later); }))
+            << kind.name;
+        EXPECT_TRUE(IsAbove(display, menu, heads[0]) && IsAbove(display, menu, heads[1])) << kind.name;
+        XDestroyWindow(display, later);
+        XDestroyWindow(display, menu);
+    }
+    XDestroyWindow(display, ordinary);
+}
+
+} // namespace
