@@ -8,7 +8,7 @@
 
 std::int32_t RoundToLong(double value)
 {
-    double rounded = std::nearbyint(value); // the default rounding: halfway goes to even
+    double rounded = std::rint(value); // the default rounding: halfway goes to even
     if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0))
         throw RuntimeError("number out of the 32-bit range: " + std::to_string(value));
     return static_cast<std::int32_t>(rounded);

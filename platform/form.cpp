@@ -13,7 +13,7 @@ namespace {
 // value cannot name a pixel.
 int ToPixels(double value, double unitsPerPixel)
 {
-    double pixels = std::nearbyint(value / unitsPerPixel);
+    double pixels = std::rint(value / unitsPerPixel);
     if (!std::isfinite(pixels) || pixels < -2147483648.0 || pixels > 2147483647.0)
         throw RuntimeError("coordinate out of range: " + std::to_string(value));
     return static_cast<int>(pixels);

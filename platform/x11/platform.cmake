@@ -1,5 +1,8 @@
 # The platform layer on X11: Xlib, the SHAPE and RandR extensions, POSIX.
 find_package(X11 REQUIRED)
+# The program sets no floating-point traps and reads no errno of maths: the compiler then
+# rounds and takes square roots inline, and the program needs no maths library at run time.
+add_compile_options(-fno-math-errno -fno-trapping-math)
 if(NOT X11_Xext_FOUND OR NOT X11_Xrandr_FOUND OR NOT X11_Xi_FOUND)
   message(FATAL_ERROR "lookout needs the X11 SHAPE (libxext-dev), RandR (libxrandr-dev) and XInput (libxi-dev) development files")
 endif()
