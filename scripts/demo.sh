@@ -34,7 +34,8 @@ shot() {
   echo "  $out/$name.png"
 }
 
-look() { xdotool mousemove "$1" "$2"; sleep 0.3; shot "$3"; }
+# xdotool warps the pointer, as another program would; lookout looks again within a second.
+look() { xdotool mousemove "$1" "$2"; sleep 1; shot "$3"; }
 
 look 690 300 0-pointer-near
 look 900 200 1-pointer-right
@@ -47,7 +48,7 @@ xdotool mousemove 511 100 mousedown 1
 for step in 1 2 3 4 5 6 7 8 9 10; do
   xdotool mousemove $((511 - 25 * step)) $((100 + 25 * step)); sleep 0.03
 done
-sleep 0.3; shot 5-dragged
+sleep 1; shot 5-dragged
 xdotool mouseup 1; sleep 0.6
 look 1000 700 6-after-the-drag-pointer-far-away
 
