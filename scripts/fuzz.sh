@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
-targets=(val_fuzz profile_read_fuzz profile_write_fuzz)
+targets=(val_fuzz profile_fuzz)
 echo "Fuzzing ${#targets[@]} targets for ${seconds}s each..."
 
 # clang with its fuzzer runtime, from Debian's packages when either is missing.
@@ -16,11 +16,10 @@ fi
 
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
        -Iplatform -Iplatform/x11 -Iapp)
-profile_sources=(platform/x11/profile.cpp platform/x11/profile_text.cpp)
 mkdir -p build-fuzz
 clang++ "${flags[@]}" tests/fuzz/val_fuzz.cpp app/Val.cpp platform/x11/text.cpp -o build-fuzz/val_fuzz
-clang++ "${flags[@]}" tests/fuzz/profile_read_fuzz.cpp "${profile_sources[@]}" -o build-fuzz/profile_read_fuzz
-clang++ "${flags[@]}" tests/fuzz/profile_write_fuzz.cpp "${profile_sources[@]}" -o build-fuzz/profile_write_fuzz
+clang++ "${flags[@]}" tests/fuzz/profile_fuzz.cpp platform/x11/profile.cpp platform/x11/profile_text.cpp \
+  -o build-fuzz/profile_fuzz
 
 # New inputs go to a copy, so a run never changes the tree; the targets' own
 # files go there too (in memory where possible, as the store syncs each write).

@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -25,10 +26,6 @@ public:
     {
     }
 
-    void Form_MouseDown(int button, int, float, float) override { mouseDowns.push_back(button); }
-
-    std::vector<int> mouseDowns;
-
 private:
     static FormDesign Design(std::optional<Picture> picture, int width, int height)
     {
@@ -42,12 +39,13 @@ private:
     }
 };
 
+inline Window WindowOf(Form& form) { return static_cast<Window>(reinterpret_cast<std::uintptr_t>(form.hWnd())); }
+
 // Connects the program's platform layer to the shared virtual screen.
-inline VirtualScreen& ConnectToTestScreen()
+inline void ConnectToTestScreen()
 {
-    VirtualScreen& screen = SharedScreen();
+    SharedScreen();
     OpenDisplay();
-    return screen;
 }
 
 // Lets the program handle its events for a while.

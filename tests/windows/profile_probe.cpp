@@ -26,15 +26,14 @@ int main(int argc, char** argv)
         std::istringstream fields(line + "\t");
         for (std::string field; std::getline(fields, field, '\t');)
             f.push_back(field);
-        if (f.size() == 5 && f[0] == "W") {
+        char buffer[2048];
+        if (f.size() == 5 && f[0] == "W")
             WritePrivateProfileStringA(f[2].c_str(), f[3].c_str(), f[4].c_str(), f[1].c_str());
-        } else if (f.size() == 4 && f[0] == "R") {
-            char buffer[2048];
-            DWORD count = GetPrivateProfileStringA(f[2].c_str(), f[3].c_str(), "", buffer, sizeof buffer, f[1].c_str());
-            results << std::string(buffer, count) << '\n';
-        } else {
+        else if (f.size() == 4 && f[0] == "R")
+            results << std::string(buffer, GetPrivateProfileStringA(f[2].c_str(), f[3].c_str(), "", buffer,
+                                                                    sizeof buffer, f[1].c_str())) << '\n';
+        else
             return 2;
-        }
     }
     return operations.eof() && results.good() ? 0 : 1;
 }
