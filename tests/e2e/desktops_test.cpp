@@ -1,20 +1,32 @@
-// What a new user sees under each window manager: the head exactly where it is put,
-// unframed, above windows mapped later, looking, dragged, stored and found again.
+// What a new user sees under each window manager and at each DPI: the head exactly where
+// it is put, cut to its outline, above windows mapped later, looking, dragged, stored and
+// found again.
 
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 
+#include <algorithm>
+#include <cmath>
+
+#include "picture.h"
 #include "running_lookout.h"
-
-namespace {
 
 using namespace std::chrono_literals;
 
-constexpr unsigned black = 0, eyeGreen = 0x80FF80;
-constexpr int eyeY = 162;
+namespace {
 
-// An ordinary application window that asks for the whole screen.
+constexpr unsigned black = 0, eyeGreen = 0x80FF80;
+constexpr int eyeY = 162, leftEyeX = 39;
+
+struct Desktop {
+    const char* manager; // "" for none
+    int dpi;
+};
+
+// An ordinary application window over the whole screen.
 Window MapCover(Display* display)
 {
     XSetWindowAttributes attributes{};
@@ -29,87 +41,158 @@ Window MapCover(Display* display)
     return cover;
 }
 
-std::pair<int, int> Size(Display* display, Window window)
+// The screen's pixels in a rectangle, row after row.
+std::vector<unsigned> Pixels(Display* display, int left, int top, int width, int height)
 {
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(display, window, &attributes);
-    return {attributes.width, attributes.height};
+    XImage* image = XGetImage(display, DefaultRootWindow(display), left, top, width, height, AllPlanes, ZPixmap);
+    std::vector<unsigned> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(XGetPixel(image, x, y) & 0xFFFFFF);
+    XDestroyImage(image);
+    return pixels;
 }
 
-class Desktop : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(Desktop, TheHeadIsWhereItIsPutAboveOthersAndComesBackThereEveryTime)
+// The pixels of the head's picture that are not its key colour.
+long PictureArea()
 {
-    VirtualScreen screen(1024, 768, GetParam());
+    std::string bmp = FileBytes(LOOKOUT_PICTURE_BMP);
+    Picture picture = DecodeBmpFile({reinterpret_cast<const std::uint8_t*>(bmp.data()), bmp.size()});
+    return std::count_if(picture.pixels.begin(), picture.pixels.end(),
+                         [&](std::uint32_t colour) { return colour != picture.pixels[0]; });
+}
+
+class Desktops : public ::testing::TestWithParam<Desktop> {
+protected:
+    double Scale() const { return GetParam().dpi / 96.0; }
+    int Scaled(int logical) const { return static_cast<int>(std::lround(logical * Scale())); }
+    // A device pixel inside a logical one.
+    int In(int logical) const { return static_cast<int>((logical + 0.5) * Scale()); }
+    std::pair<int, int> In(int x, int y) const { return {In(x), In(y)}; }
+    int Twips(int pixels) const { return pixels * 1440 / GetParam().dpi; }
+};
+
+TEST_P(Desktops, TheHeadIsWhereItIsPutCutAboveOthersLookingAndComesBackThereEveryTime)
+{
+    const bool noManager = !*GetParam().manager, mutter = GetParam().manager == std::string("mutter");
+    VirtualScreen screen(1024, 768, GetParam().manager);
     Display* display = screen.Connection();
+    if (GetParam().dpi != 96) {
+        std::string dpi = "Xft.dpi:\t" + std::to_string(GetParam().dpi) + "\n";
+        XChangeProperty(display, DefaultRootWindow(display), XInternAtom(display, "RESOURCE_MANAGER", False),
+                        XA_STRING, 8, PropModeReplace, reinterpret_cast<const unsigned char*>(dpi.data()),
+                        static_cast<int>(dpi.size()));
+    }
     TempFolder folder;
     auto program = InstallLookout(folder.Path());
-    // Beside the window and in its corner that the outline cuts away: a frame, border or
-    // title bar would show there.
-    const std::pair<int, int> around[] = {{-1, 150}, {184, 150}, {91, 280}, {183, 150}, {2, 250}};
-    auto [firstLeft, firstTop] = std::make_pair(420, 0);
-    auto desktopAround = [&](int left, int top) {
-        std::vector<unsigned> pixels;
-        for (auto [x, y] : around)
-            pixels.push_back(screen.ScreenPixel(left + x, top + y));
-        return pixels;
-    };
+    const int width = Scaled(184), height = Scaled(280), firstLeft = (1024 - width) / 2;
+    // The window's place and a pixel beyond each side but the top: a frame would show there.
+    auto aroundHead = [&] { return Pixels(display, firstLeft - 1, 0, width + 2, height + 1); };
     // Managers paint their desktop a while after they start.
-    std::vector<unsigned> desktop = desktopAround(firstLeft, firstTop);
-    for (int unchanged = 0; unchanged < 5; Pause(100ms)) {
-        std::vector<unsigned> now = desktopAround(firstLeft, firstTop);
+    std::vector<unsigned> desktop;
+    int unchanged = 0;
+    ASSERT_TRUE(Eventually([&] {
+        auto now = aroundHead();
         unchanged = now == desktop ? unchanged + 1 : 0;
         desktop = now;
-    }
+        return unchanged == 50;
+    }, 20s));
 
     auto lookout = std::make_unique<RunningLookout>(screen, program);
-    ASSERT_EQ(lookout->Position(), std::make_pair(firstLeft, firstTop));
-    EXPECT_EQ(Size(display, lookout->TheWindow()), std::make_pair(184, 280));
-    // Mutter's compositor casts a shadow around every window, as it did around the head
-    // when a manager framed it; nothing else may show there.
-    if (std::string(GetParam()) != "mutter") {
-        EXPECT_TRUE(Eventually([&] { return desktopAround(firstLeft, firstTop) == desktop; })) << "framed";
+    ASSERT_EQ(lookout->Position(), std::make_pair(firstLeft, 0));
+    EXPECT_EQ(lookout->Size(), std::make_pair(width, height));
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "lookout.ini")) << "the first start wrote";
+
+    // Cut to the picture's outline (rows 1 to 279, columns 0 to 182), the area scaled.
+    int count = 0, ordering = 0;
+    XRectangle* shape = XShapeGetRectangles(display, lookout->TheWindow(), ShapeBounding, &count, &ordering);
+    Region outline = XCreateRegion();
+    double area = 0;
+    for (int i = 0; i < count; ++i) {
+        XUnionRectWithRegion(&shape[i], outline, outline);
+        area += shape[i].width * shape[i].height / (Scale() * Scale());
     }
-    unsigned forehead = lookout->PixelAt(91, 100);
+    XFree(shape);
+    XRectangle box;
+    XClipBox(outline, &box);
+    EXPECT_EQ(std::vector<int>({box.x, box.y, box.x + box.width, box.y + box.height}),
+              std::vector<int>({0, Scaled(1), Scaled(183), Scaled(280)}));
+    EXPECT_NEAR(area, PictureArea(), PictureArea() * 0.005);
+    // Inside the outline no key colour but the pupils (a pixel past the eye when rounded);
+    // outside it, beside it and below it the desktop as it was: no frame, border or shadow
+    // (but mutter's, whose compositor casts one around every window).
+    auto keyInsideOrDesktopChanged = [&] {
+        std::vector<unsigned> now = aroundHead();
+        int wrong = 0;
+        for (int y = 0; y <= height; ++y)
+            for (int x = -1; x <= width; ++x) {
+                std::size_t at = y * (width + 2) + x + 1;
+                bool inEye = std::hypot(x - Scaled(leftEyeX), y - Scaled(eyeY)) <= 14 * Scale() ||
+                             std::hypot(x - Scaled(143), y - Scaled(eyeY)) <= 14 * Scale();
+                if (XPointInRegion(outline, x, y))
+                    wrong += now[at] == black && !inEye;
+                else
+                    wrong += !mutter && now[at] != desktop[at];
+            }
+        return wrong;
+    };
+    EXPECT_TRUE(Eventually([&] { return keyInsideOrDesktopChanged() == 0; })) << keyInsideOrDesktopChanged();
+    XDestroyRegion(outline);
+    const unsigned forehead = lookout->PixelAt(In(91), In(100));
 
     Window cover = MapCover(display);
-    EXPECT_TRUE(Eventually([&] { return lookout->PixelAt(183, 150) != desktop[3]; })) << "the cover never showed";
-    EXPECT_TRUE(Eventually([&] { return lookout->PixelAt(91, 100) == forehead; })) << "covered";
+    EXPECT_TRUE(Eventually([&] { return lookout->PixelAt(In(183), In(150)) != desktop[In(150) * (width + 2) + In(183) + 1]; }))
+        << "the cover never showed";
+    EXPECT_TRUE(Eventually([&] { return lookout->PixelAt(In(91), In(100)) == forehead; })) << "covered";
     XRaiseWindow(display, cover);
     XSync(display, False);
-    EXPECT_TRUE(Eventually([&] { return lookout->PixelAt(91, 100) == forehead; })) << "covered when raised";
+    EXPECT_TRUE(Eventually([&] { return lookout->PixelAt(In(91), In(100)) == forehead; })) << "covered when raised";
     EXPECT_LE(RestacksOver(display, {lookout->TheWindow()}, 1s), 2) << "fights the manager";
 
-    screen.MovePointer(1000, eyeY);
-    EXPECT_TRUE(Eventually([&] { return lookout->PixelAt(39 + 9, eyeY) == black; })) << "not looking right";
-    EXPECT_EQ(lookout->PixelAt(39 - 9, eyeY), eyeGreen);
-
-    screen.MovePointer(firstLeft + 91, firstTop + 100);
-    screen.Button(1, true);
-    for (int step = 1; step <= 5; ++step) {
-        screen.MovePointer(firstLeft + 91 + 20 * step, firstTop + 100 + 10 * step);
-        Pause(20ms);
+    // A press beside the head reaches the window under it; without a manager, neither the
+    // right nor the middle button drags.
+    Drag(screen, *lookout, 1, In(2, 250), {100, 100});
+    if (noManager) {
+        Drag(screen, *lookout, 3, In(91, 60), {100, 100});
+        Drag(screen, *lookout, 2, In(91, 60), {100, 100});
     }
-    const std::pair<int, int> dragged{firstLeft + 100, firstTop + 50};
-    EXPECT_TRUE(Eventually([&] { return lookout->Position() == dragged; }));
-    screen.Button(1, false);
-    Pause(600ms); // past the double-click time: the next press starts one of its own
+    screen.MovePointer(1000, In(eyeY));
+    EXPECT_TRUE(Eventually([&] {
+        return lookout->PixelAt(In(leftEyeX + 9), In(eyeY)) == black && lookout->PixelAt(In(leftEyeX - 9), In(eyeY)) == eyeGreen;
+    })) << "not looking right";
 
+    // A left drag moves it by the pointer's distance (without a manager, with Shift held);
+    // pressed on the forehead, a tick during the drag turns the pupils up to the pointer.
+    const std::pair<int, int> dragged{firstLeft + 100, 50};
+    Drag(screen, *lookout, 1, In(91, 60), {100, 50}, noManager ? "Shift_L" : nullptr, [&] {
+        EXPECT_TRUE(Eventually([&] {
+            return lookout->PixelAt(In(leftEyeX + 9), In(eyeY)) == eyeGreen &&
+                   lookout->PixelAt(In(leftEyeX + 2), In(eyeY - 9)) == black;
+        })) << "no tick during the drag";
+    });
+    EXPECT_TRUE(Eventually([&] { return lookout->Position() == dragged; }));
+
+    const std::string stored = "[Tarvex Blinkmor]\nTop=" + std::to_string(Twips(dragged.second)) +
+                               "\nLeft=" + std::to_string(Twips(dragged.first)) + "\n";
     for (int round = 1; round <= 5; ++round) {
-        DoubleClick(screen, *lookout);
+        DoubleClick(screen, *lookout, In(91, 100));
         ASSERT_EQ(lookout->WaitForExit(3s), 0) << "round " << round;
-        EXPECT_EQ(FileBytes(folder.Path() / "lookout.ini"), "[Tarvex Blinkmor]\nTop=750\nLeft=7800\n")
-            << "round " << round;
+        EXPECT_EQ(FileBytes(folder.Path() / "lookout.ini"), stored) << "round " << round;
         lookout = std::make_unique<RunningLookout>(screen, program);
         EXPECT_EQ(lookout->Position(), dragged) << "round " << round;
-        EXPECT_TRUE(Eventually([&] { return lookout->PixelAt(91, 100) == forehead; })) << "round " << round;
+        EXPECT_TRUE(Eventually([&] { return lookout->PixelAt(In(91), In(100)) == forehead; })) << "round " << round;
     }
     XDestroyWindow(display, cover);
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowManagers, Desktop,
-                         ::testing::Values("", "openbox", "xfwm4", "kwin_x11", "mutter", "i3", "awesome", "fluxbox",
-                                           "bspwm", "twm"),
-                         [](const auto& info) { return *info.param ? std::string(info.param) : std::string("none"); });
+INSTANTIATE_TEST_SUITE_P(WindowManagersAndDpis, Desktops,
+                         ::testing::Values(Desktop{"", 96}, Desktop{"", 144}, Desktop{"", 192}, Desktop{"openbox", 96},
+                                           Desktop{"xfwm4", 96}, Desktop{"kwin_x11", 96}, Desktop{"mutter", 96},
+                                           Desktop{"i3", 96}, Desktop{"awesome", 96}, Desktop{"fluxbox", 96},
+                                           Desktop{"bspwm", 96}, Desktop{"twm", 96}),
+                         [](const auto& info) {
+                             return (*info.param.manager ? std::string(info.param.manager) : std::string("none")) +
+                                    "_" + std::to_string(info.param.dpi) + "dpi";
+                         });
 
 } // namespace

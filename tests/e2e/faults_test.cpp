@@ -1,15 +1,13 @@
-// What lookout does when things go wrong around it: a full disk, a killed writer,
-// a vanished X server, many copies at once, and settings files of every odd kind.
+// What lookout does when things go wrong around it: a full disk, a killed writer, a
+// vanished X server, many copies at once, and settings files of every odd kind.
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <functional>
 #include <random>
-#include <thread>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "running_lookout.h"
@@ -20,12 +18,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string ReadValue(const fs::path& file, const char* key)
-{
-    char buffer[64] = {};
-    GetPrivateProfileStringA("Tarvex Blinkmor", key, "", buffer, sizeof buffer, file.c_str());
-    return buffer;
-}
+// Spaced as lookout never writes it: a rewrite of the same values shows.
+const std::string stored = "[Tarvex Blinkmor]\nTop = 1500\nLeft = 3000\n";
 
 class Faults : public ::testing::Test {
 protected:
@@ -41,22 +35,16 @@ TEST_F(Faults, AFullDiskLeavesTheSettingsAsTheyWere)
     fs::create_directories(disk);
     auto size = fs::file_size(LOOKOUT_EXECUTABLE) + 64 * 1024;
     ASSERT_EQ(mount("tmpfs", disk.c_str(), "tmpfs", 0, ("size=" + std::to_string(size)).c_str()), 0);
-    std::string before = "[Tarvex Blinkmor]\nTop=1500\nLeft=3000\n";
     {
         fs::path program = InstallLookout(disk);
-        WriteBytes(disk / "lookout.ini", before);
+        WriteBytes(disk / "lookout.ini", stored);
         WriteBytes(disk / "filler", std::string(size, 'x')); // fills the disk up, as far as it goes
         RunningLookout lookout(SharedScreen(), program);
-        EXPECT_EQ(lookout.Position(), std::make_pair(200, 100));
-        SharedScreen().MovePointer(200 + 91, 100 + 100);
-        SharedScreen().Button(1, true);
-        SharedScreen().MovePointer(250 + 91, 150 + 100);
-        Pause(100ms);
-        SharedScreen().Button(1, false);
-        Pause(600ms);
+        Drag(SharedScreen(), lookout, 1, {91, 100}, {50, 50});
+        EXPECT_TRUE(Eventually([&] { return lookout.Position() == std::make_pair(250, 150); }));
         DoubleClick(SharedScreen(), lookout);
         EXPECT_EQ(lookout.WaitForExit(2s), 0);
-        EXPECT_EQ(FileBytes(disk / "lookout.ini"), before);
+        EXPECT_EQ(FileBytes(disk / "lookout.ini"), stored);
     }
     umount2(disk.c_str(), MNT_DETACH);
 }
@@ -75,7 +63,7 @@ TEST_F(Faults, AWriterKilledAtAnyMomentLeavesTheOldFileOrTheNew)
             execl(LOOKOUT_SETTINGS_WRITER, LOOKOUT_SETTINGS_WRITER, Settings().c_str(), nullptr);
             _exit(127);
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(5000 + random() % 60000));
+        std::this_thread::sleep_for(std::chrono::microseconds(5000 + random() % 60000)); // a moment at random
         ::kill(writer, SIGKILL);
         waitpid(writer, nullptr, 0);
         std::string now = FileBytes(Settings());
@@ -89,11 +77,9 @@ TEST_F(Faults, AWriterKilledAtAnyMomentLeavesTheOldFileOrTheNew)
 TEST_F(Faults, ALostXServerEndsItWithOneLineAndNothingWritten)
 {
     auto screen = std::make_unique<VirtualScreen>(1024, 768);
-    fs::path program = InstallLookout(folder.Path());
-    RunningLookout lookout(*screen, program);
+    RunningLookout lookout(*screen, InstallLookout(folder.Path()));
     screen.reset();
-    std::optional<int> status = lookout.WaitForExit(3s);
-    EXPECT_EQ(status, 1); // an exit of its own, not a signal or a core dump
+    EXPECT_EQ(lookout.WaitForExit(3s), 1); // an exit of its own, not a signal or a core dump
     std::string message = lookout.ErrorOutput();
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
     EXPECT_NE(message.find("lookout: "), std::string::npos) << message;
@@ -106,25 +92,28 @@ TEST_F(Faults, OfTwentyCopiesStartedTogetherOneRuns)
     fs::path program = InstallLookout(folder.Path());
     std::vector<std::unique_ptr<RunningLookout>> copies;
     for (int i = 0; i < 20; ++i)
-        copies.push_back(std::make_unique<RunningLookout>(SharedScreen(), program, false));
-    Pause(2s);
-    int running = 0;
+        copies.push_back(std::make_unique<RunningLookout>(SharedScreen(), program, WithoutWaiting()));
+    auto ended = [&] {
+        return std::count_if(copies.begin(), copies.end(), [](auto& copy) { return !copy->Running(); });
+    };
+    ASSERT_TRUE(Eventually([&] { return ended() >= 19; }, 10s)) << ended() << " ended";
     for (auto& copy : copies) {
-        std::optional<int> status = copy->WaitForExit(0ms);
-        if (status)
-            EXPECT_EQ(*status, 0);
+        if (copy->Running())
+            EXPECT_TRUE(copy->WaitForHead(10s));
         else
-            ++running;
+            EXPECT_EQ(copy->WaitForExit(0ms), 0);
     }
-    EXPECT_EQ(running, 1);
+    EXPECT_EQ(ended(), 19);
 }
 
 // An odd settings file: where lookout starts, and what a double-click leaves.
 struct OddFile {
     const char* name;
-    std::function<void(const fs::path&)> make;
+    std::string contents;
     std::pair<int, int> position;
     bool written; // the double-click stores the values; otherwise the file stays as it was
+    enum { File, Folder, DanglingLink } made = File;
+    fs::perms permissions = fs::perms::owner_read | fs::perms::owner_write;
 };
 
 class OddSettings : public Faults, public ::testing::WithParamInterface<OddFile> {};
@@ -132,61 +121,63 @@ class OddSettings : public Faults, public ::testing::WithParamInterface<OddFile>
 TEST_P(OddSettings, StartUpAndDoubleClickCopeWithIt)
 {
     const OddFile& odd = GetParam();
-    odd.make(Settings());
-    std::string before = fs::is_regular_file(Settings()) ? FileBytes(Settings()) : "";
-    fs::path program = InstallLookout(folder.Path());
-    RunningLookout lookout(SharedScreen(), program);
+    if (odd.made == OddFile::Folder) {
+        fs::create_directory(Settings());
+    } else if (odd.made == OddFile::DanglingLink) {
+        fs::create_symlink(folder.Path() / "elsewhere.ini", Settings());
+    } else {
+        WriteBytes(Settings(), odd.contents);
+        fs::permissions(Settings(), odd.permissions);
+    }
+    RunningLookout lookout(SharedScreen(), InstallLookout(folder.Path()));
     EXPECT_EQ(lookout.Position(), odd.position);
-    DoubleClick(SharedScreen(), lookout);
+    DoubleClick(SharedScreen(), lookout, {140, 100});
     EXPECT_EQ(lookout.WaitForExit(5s), 0);
-    auto [left, top] = odd.position;
+    auto value = [&](const char* key) {
+        char buffer[64] = {};
+        GetPrivateProfileStringA("Tarvex Blinkmor", key, "", buffer, sizeof buffer, Settings().c_str());
+        return std::string(buffer);
+    };
     if (odd.written) {
-        EXPECT_EQ(ReadValue(Settings(), "Top"), std::to_string(top * 15));
-        EXPECT_EQ(ReadValue(Settings(), "Left"), std::to_string(left * 15));
-    } else if (fs::is_regular_file(Settings())) {
-        EXPECT_EQ(FileBytes(Settings()), before);
+        EXPECT_EQ(value("Top"), std::to_string(odd.position.second * 15));
+        EXPECT_EQ(value("Left"), std::to_string(odd.position.first * 15));
+    } else if (odd.made == OddFile::File) {
+        EXPECT_EQ(FileBytes(Settings()), odd.contents);
     }
 }
 
-const std::string stored = "[Tarvex Blinkmor]\nTop=1500\nLeft=3000\n";
+std::string Junk(std::size_t size)
+{
+    std::string junk;
+    for (int i = 0; junk.size() < size; ++i)
+        junk += "[Junk" + std::to_string(i) + "]\nkey=" + std::string(200, 'j') + "\n";
+    return junk;
+}
+
+using std::string_literals::operator""s;
 
 INSTANTIATE_TEST_SUITE_P(
     Files, OddSettings,
     ::testing::Values(
-        OddFile{"Directory", [](const fs::path& file) { fs::create_directory(file); }, {420, 0}, false},
-        OddFile{"DanglingLink",
-                [](const fs::path& file) { fs::create_symlink(file.parent_path() / "elsewhere.ini", file); },
-                {420, 0}, true},
-        OddFile{"NoPermissions",
-                [](const fs::path& file) {
-                    WriteBytes(file, stored);
-                    chmod(file.c_str(), 0);
-                },
-                geteuid() == 0 ? std::make_pair(200, 100) : std::make_pair(420, 0), false},
-        OddFile{"FiftyMegabytes",
-                [](const fs::path& file) {
-                    std::string junk;
-                    for (int i = 0; junk.size() < 50'000'000; ++i)
-                        junk += "[Junk" + std::to_string(i) + "]\nkey=" + std::string(200, 'j') + "\n";
-                    WriteBytes(file, junk + stored);
-                },
+        OddFile{"Folder", "", {420, 0}, false, OddFile::Folder},
+        OddFile{"DanglingLink", "", {420, 0}, true, OddFile::DanglingLink},
+        // Read by root all the same, but not written over.
+        OddFile{"NoPermissions", stored, geteuid() == 0 ? std::make_pair(200, 100) : std::make_pair(420, 0), false,
+                OddFile::File, fs::perms::none},
+        OddFile{"ReadOnly", stored, {200, 100}, false, OddFile::File, fs::perms::owner_read},
+        OddFile{"FiftyMegabytes", Junk(50'000'000) + stored, {200, 100}, true},
+        OddFile{"OneMegabyteLine", "[Tarvex Blinkmor]\nnote=" + std::string(1 << 20, 'n') + "\nTop=1500\nLeft=3000\n",
                 {200, 100}, true},
-        OddFile{"OneMegabyteLine",
-                [](const fs::path& file) {
-                    WriteBytes(file, "[Tarvex Blinkmor]\nnote=" + std::string(1 << 20, 'n') + "\nTop=1500\nLeft=3000\n");
-                },
-                {200, 100}, true},
-        OddFile{"NulBytes",
-                [](const fs::path& file) {
-                    WriteBytes(file, std::string("\0\1\2[Other]\n", 11) + "[Tarvex Blinkmor]\nTop=1500" +
-                                         std::string("\0junk", 5) + "\nLeft=3000\n");
-                },
-                {200, 100}, true},
-        OddFile{"ByteOrderMark", [](const fs::path& file) { WriteBytes(file, "\xEF\xBB\xBF" + stored); }, {200, 100},
-                true},
-        OddFile{"NoFinalNewline",
-                [](const fs::path& file) { WriteBytes(file, "[Tarvex Blinkmor]\nTop=1500\nLeft=3000"); }, {200, 100},
-                true}),
+        OddFile{"NulBytes", "\0\1\2[Other]\n[Tarvex Blinkmor]\nTop=1500\0junk\nLeft=3000\n"s, {200, 100}, true},
+        OddFile{"ByteOrderMark", "\xEF\xBB\xBF" + stored, {200, 100}, true},
+        OddFile{"NoFinalNewline", "[Tarvex Blinkmor]\nTop=1500\nLeft=3000", {200, 100}, true},
+        OddFile{"EmptyValues", "[Tarvex Blinkmor]\nTop=\nLeft=\n", {420, 0}, true},
+        OddFile{"Letters", "[Tarvex Blinkmor]\nTop=abc\nLeft=\n", {0, 0}, true},
+        OddFile{"OddNumbers", "[TARVEX BLINKMOR]\n top = 15 00 \nLEFT=-300px\n", {-20, 100}, true},
+        OddFile{"Exponent", "[Tarvex Blinkmor]\nTop=4.5E3\nLeft=450\n", {30, 300}, true},
+        // Beyond what X can hold (16 bits) or a number at all: that edge is skipped.
+        OddFile{"BeyondX", "[Tarvex Blinkmor]\nTop=600000\nLeft=-1500\n", {-100, 0}, true},
+        OddFile{"BeyondFloat", "[Tarvex Blinkmor]\nTop=1e400\nLeft=1500\n", {100, 0}, true}),
     [](const auto& info) { return info.param.name; });
 
 } // namespace

@@ -1,4 +1,4 @@
-// Starting, finding and ending the program under test.
+// Starting, finding, driving and ending the program under test.
 
 #include <gtest/gtest.h> // before X11, whose None would clash
 
@@ -18,8 +18,12 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 namespace {
+
+// Pacing of input only: the program sees presses and motions as a hand makes them.
+void Pause(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
 
 long WindowPid(Display* display, Window window)
 {
@@ -36,8 +40,8 @@ long WindowPid(Display* display, Window window)
     return pid;
 }
 
-// The process's mapped window, at the top level or inside a window manager's frame.
-Window FindWindowIn(Display* display, Window parent, pid_t pid, int depth)
+// The process's mapped window, at the top level or inside a window manager's frame (Wine's).
+Window FindWindowOfProcess(Display* display, Window parent, pid_t pid, int depth = 1)
 {
     Window root, parentOut, *children = nullptr;
     unsigned count = 0;
@@ -50,19 +54,28 @@ Window FindWindowIn(Display* display, Window parent, pid_t pid, int depth)
             attributes.map_state == IsViewable)
             found = children[i];
         else if (depth > 0)
-            found = FindWindowIn(display, children[i], pid, depth - 1);
+            found = FindWindowOfProcess(display, children[i], pid, depth - 1);
     }
     if (children)
         XFree(children);
     return found;
 }
 
-} // namespace
-
-Window FindWindowOfProcess(Display* display, pid_t pid)
+// The window's frame from a window manager, or the window itself.
+Window TopLevel(Display* display, Window window)
 {
-    return FindWindowIn(display, DefaultRootWindow(display), pid, 1);
+    Window root, parent, *children = nullptr;
+    unsigned count;
+    while (XQueryTree(display, window, &root, &parent, &children, &count) && parent != root) {
+        XFree(children);
+        children = nullptr;
+        window = parent;
+    }
+    XFree(children);
+    return window;
 }
+
+} // namespace
 
 TempFolder::TempFolder()
 {
@@ -77,59 +90,69 @@ TempFolder::~TempFolder()
     std::error_code error;
     for (auto& entry : fs::recursive_directory_iterator(path_, error))
         fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, error);
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, error);
     fs::remove_all(path_, error);
 }
 
 fs::path InstallLookout(const fs::path& folder, const std::string& name)
 {
     fs::create_directories(folder);
-    fs::path program = folder / name;
-    fs::copy_file(LOOKOUT_EXECUTABLE, program, fs::copy_options::overwrite_existing);
-    return program;
+    fs::copy_file(LOOKOUT_EXECUTABLE, folder / name, fs::copy_options::overwrite_existing);
+    return folder / name;
 }
 
-RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& program, bool waitForWindow)
+RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& program, const Launch& launch)
     : screen_(screen)
 {
     static int started = 0;
     errorFile_ = fs::temp_directory_path() /
                  ("lookout-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++started));
+    std::vector<std::string> command = launch.prefix;
+    command.push_back(program);
     pid_ = fork();
     if (pid_ == 0) {
-        setenv("DISPLAY", screen.Name().c_str(), 1);
-        int error = open(errorFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(error, STDERR_FILENO);
+        setenv("DISPLAY", launch.display.empty() ? screen.Name().c_str() : launch.display.c_str(), 1);
+        dup2(open(errorFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
         // Not the test runner's output: a program left running must not keep it open.
-        int quiet = open("/dev/null", O_WRONLY);
-        dup2(quiet, STDOUT_FILENO);
-        execl(program.c_str(), program.c_str(), nullptr);
+        dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+        std::vector<char*> argv;
+        for (std::string& word : command)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data()); // wine runs the Windows program in this process (its _NET_WM_PID)
         _exit(127);
     }
-    if (!waitForWindow)
-        return;
-    Display* display = screen.Connection();
-    for (int i = 0; i < 500 && !window_; ++i) {
-        window_ = FindWindowOfProcess(display, pid_);
-        if (!window_)
-            Pause(std::chrono::milliseconds(10));
-    }
-    if (!window_) {
+    if (launch.waitForHead && !WaitForHead(launch.patience)) {
         kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        throw std::runtime_error("lookout showed no window");
+        WaitForExit(10s);
+        throw std::runtime_error("lookout showed no head");
     }
-    Pause(std::chrono::milliseconds(150)); // a few ticks: the pupils are drawn
+}
+
+bool RunningLookout::WaitForHead(std::chrono::milliseconds patience)
+{
+    // Drawn once the left pupil covers its eye's centre, at whatever scale the head has
+    // (or at once where another window or the screen's edge hides that).
+    Display* display = screen_.Connection();
+    Window root = DefaultRootWindow(display);
+    return Eventually([&] {
+        if (!window_ && !(window_ = FindWindowOfProcess(display, root, pid_)))
+            return false;
+        double scale = Size().first / 184.0;
+        int x = Position().first + static_cast<int>(39.5 * scale), y = Position().second + static_cast<int>(162.5 * scale);
+        Window top = 0;
+        XTranslateCoordinates(display, root, root, x, y, &x, &y, &top);
+        return top != TopLevel(display, window_) || screen_.ScreenPixel(x, y) == 0;
+    }, patience);
 }
 
 RunningLookout::~RunningLookout()
 {
-    if (!ended_) {
+    if (!exit_) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
     // A sanitizer's report in the program is a failure even where the test saw nothing wrong.
-    std::string errors = FileBytes(errorFile_);
+    std::string errors = ErrorOutput();
     if (errors.find("Sanitizer") != std::string::npos || errors.find("runtime error") != std::string::npos)
         ADD_FAILURE() << "lookout reported:\n" << errors;
     std::error_code error;
@@ -145,6 +168,13 @@ std::pair<int, int> RunningLookout::Position() const
     return {x, y};
 }
 
+std::pair<int, int> RunningLookout::Size() const
+{
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(screen_.Connection(), window_, &attributes);
+    return {attributes.width, attributes.height};
+}
+
 unsigned RunningLookout::PixelAt(int x, int y) const
 {
     auto [left, top] = Position();
@@ -153,53 +183,18 @@ unsigned RunningLookout::PixelAt(int x, int y) const
 
 std::optional<int> RunningLookout::WaitForExit(std::chrono::milliseconds timeout)
 {
-    std::optional<int> status = WaitForProcess(pid_, timeout);
-    ended_ = ended_ || status.has_value();
-    return status;
+    Eventually([&] {
+        int status = 0;
+        if (!exit_ && waitpid(pid_, &status, WNOHANG) == pid_)
+            exit_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return exit_.has_value();
+    }, timeout);
+    return exit_;
 }
 
 void RunningLookout::Signal(int signal) const { kill(pid_, signal); }
 
 std::string RunningLookout::ErrorOutput() const { return FileBytes(errorFile_); }
-
-std::optional<int> WaitForProcess(pid_t pid, std::chrono::milliseconds timeout)
-{
-    auto end = std::chrono::steady_clock::now() + timeout;
-    do {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        Pause(std::chrono::milliseconds(5));
-    } while (std::chrono::steady_clock::now() < end);
-    return std::nullopt;
-}
-
-void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout)
-{
-    auto [left, top] = lookout.Position();
-    screen.MovePointer(left + 91, top + 100);
-    for (int press = 0; press < 2; ++press) {
-        screen.Button(1, true);
-        Pause(std::chrono::milliseconds(30));
-        screen.Button(1, false);
-        Pause(std::chrono::milliseconds(30));
-    }
-}
-
-std::string FileBytes(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void WriteBytes(const fs::path& file, const std::string& bytes)
-{
-    std::ofstream(file, std::ios::binary) << bytes;
-}
-
-void Pause(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
 
 bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds patience)
 {
@@ -207,9 +202,42 @@ bool Eventually(const std::function<bool()>& condition, std::chrono::millisecond
     while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        Pause(std::chrono::milliseconds(20));
+        Pause(10ms);
     }
     return true;
+}
+
+void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned button, std::pair<int, int> from,
+          std::pair<int, int> by, const char* heldKey, const std::function<void()>& whileHeld)
+{
+    auto [left, top] = lookout.Position();
+    screen.MovePointer(left + from.first, top + from.second);
+    if (heldKey)
+        screen.Key(heldKey, true);
+    screen.Button(button, true);
+    for (int step = 1; step <= 10; ++step) {
+        screen.MovePointer(left + from.first + by.first * step / 10, top + from.second + by.second * step / 10);
+        Pause(20ms);
+    }
+    if (whileHeld)
+        whileHeld();
+    screen.Button(button, false);
+    if (heldKey)
+        screen.Key(heldKey, false);
+    screen.MovePointer(left + from.first, top + from.second); // at once: a motion after the release moves nothing
+    Pause(600ms);
+}
+
+void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std::pair<int, int> at)
+{
+    auto [left, top] = lookout.Position();
+    screen.MovePointer(left + at.first, top + at.second);
+    for (int press = 0; press < 2; ++press) {
+        screen.Button(1, true);
+        Pause(80ms); // openbox passes on no press released at once (Wine's windows are framed)
+        screen.Button(1, false);
+        Pause(100ms);
+    }
 }
 
 int RestacksOver(Display* display, const std::vector<Window>& windows, std::chrono::milliseconds duration)
@@ -228,3 +256,13 @@ int RestacksOver(Display* display, const std::vector<Window>& windows, std::chro
     XSelectInput(display, DefaultRootWindow(display), NoEventMask);
     return restacks;
 }
+
+std::string FileBytes(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const fs::path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }

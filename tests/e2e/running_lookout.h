@@ -1,5 +1,6 @@
 #pragma once
-// The built lookout, copied into a folder of the test's and started on a virtual screen.
+// The built program, copied into a folder of the test's and started on a virtual screen:
+// natively, or through a command such as wine.
 
 #include <X11/Xlib.h>
 
@@ -27,20 +28,33 @@ private:
 // Copies the program under test into a folder (where its settings file will lie).
 std::filesystem::path InstallLookout(const std::filesystem::path& folder, const std::string& name = "lookout");
 
+// How to start it.
+struct Launch {
+    bool waitForHead = true;                   // return once its head is drawn
+    std::vector<std::string> prefix;           // a command to start it with, such as wine
+    std::string display;                       // another DISPLAY than the screen's
+    std::chrono::seconds patience{10};         // until the head shows
+};
+// For a copy that is to end at once.
+inline Launch WithoutWaiting(Launch launch = {})
+{
+    launch.waitForHead = false;
+    return launch;
+}
+
 class RunningLookout {
 public:
-    // Starts the program; with waitForWindow, returns once its window is on the screen.
-    RunningLookout(const VirtualScreen& screen, const std::filesystem::path& program, bool waitForWindow = true);
-    ~RunningLookout(); // kills what still runs
+    RunningLookout(const VirtualScreen& screen, const std::filesystem::path& program, const Launch& launch = {});
+    ~RunningLookout(); // kills what still runs; a sanitizer's report on its stderr fails the test
 
-    pid_t Pid() const { return pid_; }
+    // Whether its head is drawn within the time.
+    bool WaitForHead(std::chrono::milliseconds patience);
     Window TheWindow() const { return window_; }
-    // The window's top-left corner on the screen.
-    std::pair<int, int> Position() const;
-    // What the screen shows at a point relative to the window.
-    unsigned PixelAt(int x, int y) const;
-
-    // The exit status once the process has ended within the time, or nothing.
+    std::pair<int, int> Position() const; // the window's top-left corner on the screen
+    std::pair<int, int> Size() const;
+    unsigned PixelAt(int x, int y) const; // what the screen shows at a point of the window
+    bool Running() { return !WaitForExit(std::chrono::milliseconds(0)); }
+    // The exit status once it has ended within the time (128 + the signal for one killed), or nothing.
     std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
     void Signal(int signal) const;
     std::string ErrorOutput() const;
@@ -49,25 +63,24 @@ private:
     const VirtualScreen& screen_;
     pid_t pid_ = -1;
     Window window_ = 0;
-    bool ended_ = false;
+    std::optional<int> exit_;
     std::filesystem::path errorFile_;
 };
 
-// A child's exit status once it has ended within the time (128 + the signal
-// for one killed), or nothing.
-std::optional<int> WaitForProcess(pid_t pid, std::chrono::milliseconds timeout);
+// Polls until the condition holds (true) or the deadline passes (false).
+bool Eventually(const std::function<bool()>& condition,
+                std::chrono::milliseconds patience = std::chrono::milliseconds(3000));
 
-// Two quick left presses on the head's forehead.
-void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout);
+// Presses a button over a point of the window, moves the pointer by (dx, dy) in steps,
+// releases and moves the pointer straight back, then waits past the double-click time, so
+// that the next press is one of its own.
+void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned button, std::pair<int, int> from,
+          std::pair<int, int> by, const char* heldKey = nullptr, const std::function<void()>& whileHeld = {});
+// Two presses on a point of the window (the forehead by default).
+void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std::pair<int, int> at = {91, 100});
 
-// The mapped window of a process, or 0.
-Window FindWindowOfProcess(Display* display, pid_t pid);
+// How often the windows were moved or restacked on the root over a time.
+int RestacksOver(Display* display, const std::vector<Window>& windows, std::chrono::milliseconds duration);
 
 std::string FileBytes(const std::filesystem::path& file);
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
-void Pause(std::chrono::milliseconds duration);
-// How often the windows were moved or restacked on the root over a time.
-int RestacksOver(Display* display, const std::vector<Window>& windows, std::chrono::milliseconds duration);
-// Polls until the condition holds (true) or the time is up (false).
-bool Eventually(const std::function<bool()>& condition,
-                std::chrono::milliseconds patience = std::chrono::milliseconds(3000));

@@ -14,21 +14,14 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The windows on the root from bottom to top.
-std::vector<Window> Stack(Display* display)
+// Whether a window lies above another among the root's children.
+bool IsAbove(Display* display, Window upper, Window lower)
 {
     Window root, parent, *children = nullptr;
     unsigned count = 0;
     XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
     std::vector<Window> stack(children, children + count);
-    if (children)
-        XFree(children);
-    return stack;
-}
-
-bool IsAbove(Display* display, Window upper, Window lower)
-{
-    auto stack = Stack(display);
+    XFree(children);
     return std::find(stack.begin(), stack.end(), upper) > std::find(stack.begin(), stack.end(), lower);
 }
 
@@ -67,13 +60,16 @@ TEST(Stacking, TwoHeadsStayAboveOrdinaryWindowsWithoutFightingAndUnderMenusAndKe
     RunningLookout first(screen, InstallLookout(folder.Path() / "one"));
     RunningLookout second(screen, InstallLookout(folder.Path() / "two"));
     Window heads[] = {first.TheWindow(), second.TheWindow()};
-    EXPECT_TRUE(IsAbove(display, heads[0], ordinary) && IsAbove(display, heads[1], ordinary));
-    EXPECT_TRUE(IsAbove(display, locker, heads[0]) && IsAbove(display, locker, heads[1]));
+    auto headsBetween = [&](Window lower, Window upper) { // upper 0: no window, above all
+        return IsAbove(display, heads[0], lower) && IsAbove(display, heads[1], lower) &&
+               IsAbove(display, upper, heads[0]) && IsAbove(display, upper, heads[1]);
+    };
+    EXPECT_TRUE(headsBetween(ordinary, locker));
     XDestroyWindow(display, locker);
 
     XRaiseWindow(display, ordinary);
     XSync(display, False);
-    EXPECT_TRUE(Eventually([&] { return IsAbove(display, heads[0], ordinary) && IsAbove(display, heads[1], ordinary); }));
+    EXPECT_TRUE(Eventually([&] { return headsBetween(ordinary, 0); }));
     // Once above, neither raises itself over the other again and again.
     EXPECT_LE(RestacksOver(display, {heads[0], heads[1]}, 1s), 2);
 
@@ -85,9 +81,7 @@ TEST(Stacking, TwoHeadsStayAboveOrdinaryWindowsWithoutFightingAndUnderMenusAndKe
         Window menu = MapWindow(display, kind.overrideRedirect, kind.keptAbove);
         // Under the menu but over the heads: they climb above it, and no further.
         Window later = MapWindow(display, false, false, menu);
-        EXPECT_TRUE(Eventually([&] { return IsAbove(display, heads[0], later) && IsAbove(display, heads[1], later); }))
-            << kind.name;
-        EXPECT_TRUE(IsAbove(display, menu, heads[0]) && IsAbove(display, menu, heads[1])) << kind.name;
+        EXPECT_TRUE(Eventually([&] { return headsBetween(later, menu); })) << kind.name;
         XDestroyWindow(display, later);
         XDestroyWindow(display, menu);
     }

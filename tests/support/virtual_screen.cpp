@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <sys/wait.h>
@@ -182,35 +183,27 @@ void VirtualScreen::StartWindowManager(const std::string& windowManager)
     // Each gets a home of its own, so that nothing is read from or written to the user's.
     std::vector<std::string> variables{"DISPLAY=" + name_, "HOME=" + folder, "XDG_CONFIG_HOME=" + folder,
                                        "GSETTINGS_BACKEND=memory", "QT_QPA_PLATFORM=xcb", "KWIN_COMPOSE=N"};
-    std::vector<std::string> command;
-    if (windowManager == "openbox") {
-        command = {"openbox", "--sm-disable"};
-    } else if (windowManager == "xfwm4") {
-        command = {"dbus-run-session", "xfwm4", "--sm-client-disable"}; // its settings come over D-Bus
-    } else if (windowManager == "kwin_x11") {
-        command = {"dbus-run-session", "kwin_x11"};
-    } else if (windowManager == "mutter") {
-        command = {"dbus-run-session", "mutter", "--x11", "--replace", "--sm-disable"};
-    } else if (windowManager == "i3") {
-        WriteFile(folder + "/i3.conf", "# i3 config file (v4)\nfont pango:monospace 8\n");
-        command = {"i3", "-c", folder + "/i3.conf"};
-    } else if (windowManager == "awesome") {
-        command = {"awesome"}; // its own default configuration, as a new user has it
-    } else if (windowManager == "fluxbox") {
-        command = {"fluxbox"};
-    } else if (windowManager == "bspwm") {
-        WriteFile(folder + "/bspwmrc", "#!/bin/sh\n");
-        std::filesystem::permissions(folder + "/bspwmrc", std::filesystem::perms::owner_all);
-        command = {"bspwm", "-c", folder + "/bspwmrc"};
-    } else if (windowManager == "twm") {
-        // Placed without asking the user where; a font the bare X server has.
-        WriteFile(folder + "/twmrc", "RandomPlacement\nTitleFont \"fixed\"\nMenuFont \"fixed\"\n"
-                                     "IconFont \"fixed\"\nResizeFont \"fixed\"\nIconManagerFont \"fixed\"\n");
-        command = {"twm", "-f", folder + "/twmrc"};
-    } else {
+    // Each as a new user has it, with the files it cannot do without; some take their
+    // settings over D-Bus. twm places windows without asking where, in a font the bare server has.
+    WriteFile(folder + "/i3.conf", "# i3 config file (v4)\nfont pango:monospace 8\n");
+    WriteFile(folder + "/bspwmrc", "#!/bin/sh\n");
+    std::filesystem::permissions(folder + "/bspwmrc", std::filesystem::perms::owner_all);
+    WriteFile(folder + "/twmrc", "RandomPlacement\nTitleFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\n"
+                                 "ResizeFont \"fixed\"\nIconManagerFont \"fixed\"\n");
+    const std::map<std::string, std::vector<std::string>> commands{
+        {"openbox", {"openbox", "--sm-disable"}},
+        {"xfwm4", {"dbus-run-session", "xfwm4", "--sm-client-disable"}},
+        {"kwin_x11", {"dbus-run-session", "kwin_x11"}},
+        {"mutter", {"dbus-run-session", "mutter", "--x11", "--replace", "--sm-disable"}},
+        {"i3", {"i3", "-c", folder + "/i3.conf"}},
+        {"awesome", {"awesome"}},
+        {"fluxbox", {"fluxbox"}},
+        {"bspwm", {"bspwm", "-c", folder + "/bspwmrc"}},
+        {"twm", {"twm", "-f", folder + "/twmrc"}}};
+    auto command = commands.find(windowManager);
+    if (command == commands.end())
         throw std::runtime_error("no such window manager in the tests: " + windowManager);
-    }
-    windowManager_ = Spawn(command, variables);
+    windowManager_ = Spawn(command->second, variables);
     if (!ManagesWindows(display_, std::chrono::seconds(20)))
         throw std::runtime_error(windowManager + " did not start");
 }
