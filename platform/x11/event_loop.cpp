@@ -260,6 +260,8 @@ void MoveWithPointer(NativeForm& native)
     // pointer has gone since.
     Move move{&native, lastPress.x - native.left, lastPress.y - native.top, false};
     activeMove = &move;
+    // A motion before the grab reached nobody: catch up with where the pointer is now.
+    FollowPointer(display, rootX, rootY);
     while (!move.done)
         HandleEventsAndTimers(true);
     activeMove = nullptr;
