@@ -82,8 +82,9 @@ TEST_F(Eyes, ThePupilsTurnTowardsThePointer)
     for (const auto& c : cases) {
         LookAt(c.pointerX, c.pointerY);
         EXPECT_TRUE(PupilAt(leftEyeX, c.leftX, c.leftY)) << c.where;
-        if (c.rightX != 0)
+        if (c.rightX != 0) {
             EXPECT_TRUE(PupilAt(rightEyeX, c.rightX, c.rightY)) << c.where;
+        }
     }
 }
 
