@@ -25,10 +25,13 @@ double DeviceScale()
     return scale;
 }
 
-int ToDevice(int logical) { return ClampToInt(DeviceEdge(logical)); }
+// At 96 DPI the two kinds of pixel are one: the shaping reads every pixel through here.
+int ToDevice(int logical) { return DeviceScale() == 1 ? logical : ClampToInt(DeviceEdge(logical)); }
 
 int ToLogical(int device)
 {
+    if (DeviceScale() == 1)
+        return device;
     // A guess from the division, then put right against the edges themselves.
     auto logical = static_cast<long long>(std::floor(device / DeviceScale()));
     while (DeviceEdge(logical + 1) <= device)

@@ -31,15 +31,17 @@ ChannelShift ShiftOf(unsigned long mask)
 }
 
 // 8-bit channel values to the visual's, and back, by arithmetic: visuals have 5 to 10 bits a channel.
+// 8 bits a channel, as nearly every screen has, needs no division: the shaping converts every pixel.
 unsigned long Scale(unsigned value, ChannelShift channel)
 {
-    return (value * channel.max + 127) / 255 << channel.shift;
+    unsigned long scaled = channel.max == 255 ? value : (value * channel.max + 127) / 255;
+    return scaled << channel.shift;
 }
 
 unsigned Unscale(unsigned long pixel, ChannelShift channel)
 {
     unsigned long value = pixel >> channel.shift & channel.max;
-    return static_cast<unsigned>((value * 255 + channel.max / 2) / channel.max);
+    return static_cast<unsigned>(channel.max == 255 ? value : (value * 255 + channel.max / 2) / channel.max);
 }
 
 int IgnoreProtocolError(Display*, XErrorEvent*)
