@@ -17,11 +17,7 @@ using namespace std::chrono_literals;
 // Whether a window lies above another among the root's children.
 bool IsAbove(Display* display, Window upper, Window lower)
 {
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
-    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-    std::vector<Window> stack(children, children + count);
-    XFree(children);
+    std::vector<Window> stack = Children(display, DefaultRootWindow(display));
     return std::find(stack.begin(), stack.end(), upper) > std::find(stack.begin(), stack.end(), lower);
 }
 
