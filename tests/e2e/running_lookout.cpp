@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -38,19 +37,8 @@ RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& prog
                  ("lookout-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++started));
     std::vector<std::string> command = launch.prefix;
     command.push_back(program);
-    pid_ = fork();
-    if (pid_ == 0) {
-        setenv("DISPLAY", launch.display.empty() ? screen.Name().c_str() : launch.display.c_str(), 1);
-        dup2(open(errorFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-        // Not the test runner's output: a program left running must not keep it open.
-        dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
-        std::vector<char*> argv;
-        for (std::string& word : command)
-            argv.push_back(word.data());
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data()); // wine runs the Windows program in this process (its _NET_WM_PID)
-        _exit(127);
-    }
+    // wine runs the Windows program in this process (its _NET_WM_PID).
+    pid_ = Spawn(command, {"DISPLAY=" + (launch.display.empty() ? screen.Name() : launch.display)}, errorFile_);
     if (launch.waitForHead && !WaitForHead(launch.patience)) {
         kill(pid_, SIGKILL);
         WaitForExit(10s);

@@ -54,7 +54,7 @@ TEST_F(Trimming, EveryPixelThatDiffersFromTheTopLeftOneIsKept)
         hole.pixels[2 * 9 + x] = x == 4 ? key : ink;
     hole.pixels[3 * 9 + 8] = ink; // a run of one pixel at the right edge
     for (const Picture& picture : {MakePicture(20, 20, key), onlyCornerKeyed, hole}) {
-        TestForm form(picture);
+        Form form(TestDesign(picture));
         cTrimmer().TrimForm(form);
         EXPECT_EQ(ShapeCoverage(form, picture.width, picture.height), NotKeyColoured(picture)) << picture.width;
         EXPECT_EQ(form.ScaleMode(), vbTwips);
@@ -64,7 +64,7 @@ TEST_F(Trimming, EveryPixelThatDiffersFromTheTopLeftOneIsKept)
 
 TEST_F(Trimming, AWindowWithoutAPictureStaysRectangularAndUntouched)
 {
-    TestForm form(std::nullopt, 30, 10);
+    Form form(TestDesign(std::nullopt, 30, 10));
     form.ScaleMode(vbPixels);
     cTrimmer().TrimForm(form);
     EXPECT_EQ(ShapeCoverage(form, 30, 10), std::vector<bool>(300, true));

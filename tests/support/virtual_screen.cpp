@@ -21,31 +21,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Starts a program in a process group of its own, with some variables set, its output dropped.
-pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& variables = {},
-            int keepFd = -1)
-{
-    pid_t pid = fork();
-    if (pid == 0) {
-        setpgid(0, 0);
-        int quiet = open("/dev/null", O_WRONLY);
-        dup2(quiet, STDOUT_FILENO);
-        dup2(quiet, STDERR_FILENO);
-        for (int fd = 3; fd < 256; ++fd)
-            if (fd != keepFd)
-                close(fd);
-        for (const std::string& variable : variables)
-            putenv(const_cast<char*>(variable.c_str()));
-        std::vector<char*> argv;
-        for (const std::string& word : command)
-            argv.push_back(const_cast<char*>(word.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
 // Ends a program and whatever it started in its group (a session bus, say).
 void StopGroup(pid_t pid)
 {
@@ -87,6 +62,29 @@ int IgnoreVanishedWindows(Display*, XErrorEvent*) { return 0; }
 
 } // namespace
 
+pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& variables,
+            const std::string& errorFile, int keepFd)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0);
+        dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+        dup2(open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+        for (int fd = 3; fd < 256; ++fd)
+            if (fd != keepFd)
+                close(fd);
+        for (const std::string& variable : variables)
+            putenv(const_cast<char*>(variable.c_str()));
+        std::vector<char*> argv;
+        for (const std::string& word : command)
+            argv.push_back(const_cast<char*>(word.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
 VirtualScreen::VirtualScreen(int width, int height, const std::string& windowManager, Server server)
 try {
     char folder[] = "/tmp/lookout-screen-XXXXXX";
@@ -125,7 +123,7 @@ void VirtualScreen::StartServer(int width, int height, Server server)
     std::string fd = std::to_string(pipeFds[1]);
     if (server == Server::Xvfb) {
         server_ = Spawn({"Xvfb", "-displayfd", fd, "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24",
-                         "-nolisten", "tcp", "-wr", "-noreset"}, {}, pipeFds[1]);
+                         "-nolisten", "tcp", "-wr", "-noreset"}, {}, "/dev/null", pipeFds[1]);
     } else {
         // One dummy output; the test splits the screen into monitors with RandR.
         std::ofstream(configFolder_ + "/xorg.conf")
@@ -135,7 +133,7 @@ void VirtualScreen::StartServer(int width, int height, Server server)
                " SubSection \"Display\"\n  Depth 24\n  Virtual " << width << " " << height << "\n EndSubSection\nEndSection\n";
         server_ = Spawn({"Xorg", "-displayfd", fd, "-config", configFolder_ + "/xorg.conf", "-configdir",
                          configFolder_ + "/none", "-logfile", configFolder_ + "/xorg.log", "-nolisten", "tcp",
-                         "-noreset"}, {}, pipeFds[1]);
+                         "-noreset"}, {}, "/dev/null", pipeFds[1]);
     }
     close(pipeFds[1]);
     std::string number;
@@ -213,13 +211,9 @@ void VirtualScreen::Key(const char* keysym, bool down) const
 
 VirtualScreen& SharedScreen()
 {
-    static VirtualScreen* screen = [] {
-        auto* created = new VirtualScreen;
-        setenv("DISPLAY", created->Name().c_str(), 1);
-        std::atexit([] { delete screen; });
-        return created;
-    }();
-    return *screen;
+    static VirtualScreen screen;
+    setenv("DISPLAY", screen.Name().c_str(), 1);
+    return screen;
 }
 
 bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds patience)

@@ -49,6 +49,11 @@ private:
 // Installs one virtual screen for the whole test program and points DISPLAY at it.
 VirtualScreen& SharedScreen();
 
+// Starts a program in a process group of its own, with some variables set, its output
+// dropped and its errors in a file (dropped too by default).
+pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& variables = {},
+            const std::string& errorFile = "/dev/null", int keepFd = -1);
+
 // Polls until the condition holds (true) or the deadline passes (false).
 bool Eventually(const std::function<bool()>& condition,
                 std::chrono::milliseconds patience = std::chrono::milliseconds(3000));
