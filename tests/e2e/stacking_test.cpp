@@ -33,15 +33,12 @@ Window MapWindow(Display* display, bool overrideRedirect, bool keptAbove, Window
         XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(&above), 1);
     }
-    if (under) {
-        XWindowChanges changes{};
-        changes.sibling = under;
-        changes.stack_mode = Below;
+    XWindowChanges changes{};
+    changes.sibling = under;
+    changes.stack_mode = Below;
+    if (under)
         XConfigureWindow(display, window, CWSibling | CWStackMode, &changes);
-        XMapWindow(display, window);
-    } else {
-        XMapRaised(display, window);
-    }
+    under ? XMapWindow(display, window) : XMapRaised(display, window);
     XSync(display, False);
     return window;
 }
