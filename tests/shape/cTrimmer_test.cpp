@@ -16,10 +16,10 @@ namespace {
 // Which pixels of a window its bounding shape covers, as the server reports it.
 std::vector<bool> ShapeCoverage(Form& form, int width, int height)
 {
+    Window window = WindowOf(form); // a form not yet loaded loads and trims itself here
     XSync(TheDisplay(), False);
     int count = 0, ordering = 0;
-    XRectangle* rectangles = XShapeGetRectangles(SharedScreen().Connection(), WindowOf(form), ShapeBounding, &count,
-                                                 &ordering);
+    XRectangle* rectangles = XShapeGetRectangles(SharedScreen().Connection(), window, ShapeBounding, &count, &ordering);
     std::vector<bool> covered(static_cast<std::size_t>(width) * height, false);
     for (int i = 0; i < count; ++i)
         for (int y = std::max(0, int(rectangles[i].y)); y < std::min(height, rectangles[i].y + rectangles[i].height); ++y)
