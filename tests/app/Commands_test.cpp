@@ -4,14 +4,13 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "Commands.h"
+#include "temp_folder.h"
 
 namespace fs = std::filesystem;
 using namespace Commands;
@@ -20,30 +19,8 @@ namespace {
 
 std::wstring Wide(const fs::path& path) { return path.wstring(); }
 
-void WriteBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-std::string Bytes(const fs::path& path)
-{
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
-
 class Settings : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char name[] = "/tmp/lookout-settings-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        folder = name;
-        file = folder / "lookout.ini";
-    }
-    void TearDown() override
-    {
-        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(folder);
-    }
-
     std::wstring Read(const std::wstring& section, const std::wstring& key, const fs::path& from = {}) const
     {
         return ReadIni(section, key, Wide(from.empty() ? file : from), L"default");
@@ -55,8 +32,9 @@ protected:
     }
     std::size_t FilesIn(const fs::path& path) const { return std::distance(fs::directory_iterator(path), {}); }
 
-    fs::path folder;
-    fs::path file;
+    TempFolder temp;
+    fs::path folder = temp.Path();
+    fs::path file = folder / "lookout.ini";
 };
 
 TEST(PathHelpers, AddBackslashAndTheCaseNormalisedCopy)
@@ -112,7 +90,7 @@ TEST_F(Settings, WritesCreateWhatIsMissingAndChangeOnlyTheirOwnValue)
     Write(L"Tarvex Blinkmor", L"Top", L"4500");
     umask(previous);
     Write(L"tarvex blinkmor", L"Left", L"6300");
-    EXPECT_EQ(Bytes(file), "[Tarvex Blinkmor]\nTop=4500\nLeft=6300\n");
+    EXPECT_EQ(FileBytes(file), "[Tarvex Blinkmor]\nTop=4500\nLeft=6300\n");
     EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
     EXPECT_EQ(Read(L"TARVEX BLINKMOR", L"left"), L"6300");
 
@@ -132,7 +110,7 @@ TEST_F(Settings, WritesCreateWhatIsMissingAndChangeOnlyTheirOwnValue)
     for (const auto& c : cases) {
         WriteBytes(file, c.before);
         Write(Wide(c.section), Wide(c.key), L"7");
-        EXPECT_EQ(Bytes(file), c.after) << c.before;
+        EXPECT_EQ(FileBytes(file), c.after) << c.before;
     }
 }
 
@@ -148,7 +126,7 @@ TEST_F(Settings, WritesGoThroughLinksAndKeepPermissionsAndOwner)
 
     Write(L"a", L"x", L"2");
     EXPECT_EQ(fs::read_symlink(file), "real/target.ini");
-    EXPECT_EQ(Bytes(target), "[a]\nx=2\n");
+    EXPECT_EQ(FileBytes(target), "[a]\nx=2\n");
     struct stat info {};
     ASSERT_EQ(stat(target.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
@@ -169,7 +147,7 @@ TEST_F(Settings, WritesThatCannotBeDoneLeaveEverythingAsItWas)
     Write(L"a]", L"x", L"2");
     Write(L"a", L" ;x", L"2");
     Write(L"a", L"[x", L"2");
-    EXPECT_EQ(Bytes(file), before);
+    EXPECT_EQ(FileBytes(file), before);
 
     rlimit previous{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
@@ -180,12 +158,12 @@ TEST_F(Settings, WritesThatCannotBeDoneLeaveEverythingAsItWas)
     Write(L"a", L"x", std::wstring(1000, L'v'));
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
-    EXPECT_EQ(Bytes(file), before);
+    EXPECT_EQ(FileBytes(file), before);
     EXPECT_EQ(FilesIn(folder), 1u);
 
     chmod(file.c_str(), 0444);
     Write(L"a", L"x", L"2");
-    EXPECT_EQ(Bytes(file), before);
+    EXPECT_EQ(FileBytes(file), before);
 
     chmod(folder.c_str(), 0555);
     Write(L"a", L"x", L"2", folder / "other.ini");

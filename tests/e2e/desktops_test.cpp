@@ -26,33 +26,6 @@ struct Desktop {
     int dpi;
 };
 
-// An ordinary application window over the whole screen.
-Window MapCover(Display* display)
-{
-    XSetWindowAttributes attributes{};
-    attributes.background_pixel = 0xC00000;
-    Window cover = XCreateWindow(display, DefaultRootWindow(display), 0, 0, 1024, 768, 0, CopyFromParent,
-                                 InputOutput, CopyFromParent, CWBackPixel, &attributes);
-    XSizeHints hints{};
-    hints.flags = USPosition | USSize;
-    XSetWMNormalHints(display, cover, &hints);
-    XMapRaised(display, cover);
-    XSync(display, False);
-    return cover;
-}
-
-// The screen's pixels in a rectangle, row after row.
-std::vector<unsigned> Pixels(Display* display, int left, int top, int width, int height)
-{
-    XImage* image = XGetImage(display, DefaultRootWindow(display), left, top, width, height, AllPlanes, ZPixmap);
-    std::vector<unsigned> pixels;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels.push_back(XGetPixel(image, x, y) & 0xFFFFFF);
-    XDestroyImage(image);
-    return pixels;
-}
-
 // The pixels of the head's picture that are not its key colour.
 long PictureArea()
 {
@@ -87,7 +60,7 @@ TEST_P(Desktops, TheHeadIsWhereItIsPutCutAboveOthersLookingAndComesBackThereEver
     auto program = InstallLookout(folder.Path());
     const int width = Scaled(184), height = Scaled(280), firstLeft = (1024 - width) / 2;
     // The window's place and a pixel beyond each side but the top: a frame would show there.
-    auto aroundHead = [&] { return Pixels(display, firstLeft - 1, 0, width + 2, height + 1); };
+    auto aroundHead = [&] { return screen.Pixels(firstLeft - 1, 0, width + 2, height + 1); };
     // Managers paint their desktop a while after they start.
     std::vector<unsigned> desktop;
     int unchanged = 0;
@@ -191,8 +164,8 @@ INSTANTIATE_TEST_SUITE_P(WindowManagersAndDpis, Desktops,
                                            Desktop{"i3", 96}, Desktop{"awesome", 96}, Desktop{"fluxbox", 96},
                                            Desktop{"bspwm", 96}, Desktop{"twm", 96}),
                          [](const auto& info) {
-                             return (*info.param.manager ? std::string(info.param.manager) : std::string("none")) +
-                                    "_" + std::to_string(info.param.dpi) + "dpi";
+                             return std::string(*info.param.manager ? info.param.manager : "none") + "_" +
+                                    std::to_string(info.param.dpi) + "dpi";
                          });
 
 } // namespace

@@ -4,15 +4,10 @@
 
 #include "running_lookout.h"
 
-#include <X11/Xatom.h>
+#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -25,73 +20,7 @@ namespace {
 // Pacing of input only: the program sees presses and motions as a hand makes them.
 void Pause(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
 
-long WindowPid(Display* display, Window window)
-{
-    Atom type;
-    int format;
-    unsigned long count = 0, remaining;
-    unsigned char* data = nullptr;
-    long pid = -1;
-    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL,
-                           &type, &format, &count, &remaining, &data) == Success && data && count == 1)
-        pid = *reinterpret_cast<long*>(data);
-    if (data)
-        XFree(data);
-    return pid;
-}
-
-// The process's mapped window, at the top level or inside a window manager's frame (Wine's).
-Window FindWindowOfProcess(Display* display, Window parent, pid_t pid, int depth = 1)
-{
-    Window root, parentOut, *children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, parent, &root, &parentOut, &children, &count))
-        return 0;
-    Window found = 0;
-    for (unsigned i = 0; i < count && !found; ++i) {
-        XWindowAttributes attributes;
-        if (WindowPid(display, children[i]) == pid && XGetWindowAttributes(display, children[i], &attributes) &&
-            attributes.map_state == IsViewable)
-            found = children[i];
-        else if (depth > 0)
-            found = FindWindowOfProcess(display, children[i], pid, depth - 1);
-    }
-    if (children)
-        XFree(children);
-    return found;
-}
-
-// The window's frame from a window manager, or the window itself.
-Window TopLevel(Display* display, Window window)
-{
-    Window root, parent, *children = nullptr;
-    unsigned count;
-    while (XQueryTree(display, window, &root, &parent, &children, &count) && parent != root) {
-        XFree(children);
-        children = nullptr;
-        window = parent;
-    }
-    XFree(children);
-    return window;
-}
-
 } // namespace
-
-TempFolder::TempFolder()
-{
-    char name[] = "/tmp/lookout-test-XXXXXX";
-    if (!mkdtemp(name))
-        throw std::runtime_error("mkdtemp failed");
-    path_ = name;
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code error;
-    for (auto& entry : fs::recursive_directory_iterator(path_, error))
-        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, error);
-    fs::remove_all(path_, error);
-}
 
 fs::path InstallLookout(const fs::path& folder, const std::string& name)
 {
@@ -108,19 +37,8 @@ RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& prog
                  ("lookout-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++started));
     std::vector<std::string> command = launch.prefix;
     command.push_back(program);
-    pid_ = fork();
-    if (pid_ == 0) {
-        setenv("DISPLAY", launch.display.empty() ? screen.Name().c_str() : launch.display.c_str(), 1);
-        dup2(open(errorFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-        // Not the test runner's output: a program left running must not keep it open.
-        dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
-        std::vector<char*> argv;
-        for (std::string& word : command)
-            argv.push_back(word.data());
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data()); // wine runs the Windows program in this process (its _NET_WM_PID)
-        _exit(127);
-    }
+    // wine runs the Windows program in this process (its _NET_WM_PID).
+    pid_ = Spawn(command, {"DISPLAY=" + (launch.display.empty() ? screen.Name() : launch.display)}, errorFile_);
     if (launch.waitForHead && !WaitForHead(launch.patience)) {
         kill(pid_, SIGKILL);
         WaitForExit(10s);
@@ -130,18 +48,35 @@ RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& prog
 
 bool RunningLookout::WaitForHead(std::chrono::milliseconds patience)
 {
-    // Drawn once the left pupil covers its eye's centre, at whatever scale the head has
-    // (or at once where another window or the screen's edge hides that).
     Display* display = screen_.Connection();
     Window root = DefaultRootWindow(display);
+    // Its mapped window, at the top level or inside a window manager's frame (Wine's).
+    auto find = [&] {
+        for (Window top : Children(display, root)) {
+            std::vector<Window> candidates = Children(display, top);
+            candidates.insert(candidates.begin(), top);
+            for (Window window : candidates) {
+                XWindowAttributes attributes;
+                if (Property(display, window, "_NET_WM_PID") == pid_ &&
+                    XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable) {
+                    window_ = window;
+                    topLevel_ = top;
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    // Drawn once the left pupil covers its eye's centre, at whatever scale the head has
+    // (or at once where another window or the screen's edge hides that).
     return Eventually([&] {
-        if (!window_ && !(window_ = FindWindowOfProcess(display, root, pid_)))
+        if (!window_ && !find())
             return false;
         double scale = Size().first / 184.0;
         int x = Position().first + static_cast<int>(39.5 * scale), y = Position().second + static_cast<int>(162.5 * scale);
         Window top = 0;
         XTranslateCoordinates(display, root, root, x, y, &x, &y, &top);
-        return top != TopLevel(display, window_) || screen_.ScreenPixel(x, y) == 0;
+        return top != topLevel_ || screen_.ScreenPixel(x, y) == 0;
     }, patience);
 }
 
@@ -194,19 +129,6 @@ std::optional<int> RunningLookout::WaitForExit(std::chrono::milliseconds timeout
 
 void RunningLookout::Signal(int signal) const { kill(pid_, signal); }
 
-std::string RunningLookout::ErrorOutput() const { return FileBytes(errorFile_); }
-
-bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds patience)
-{
-    auto deadline = std::chrono::steady_clock::now() + patience;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        Pause(10ms);
-    }
-    return true;
-}
-
 void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned button, std::pair<int, int> from,
           std::pair<int, int> by, const char* heldKey, const std::function<void()>& whileHeld)
 {
@@ -240,6 +162,17 @@ void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std
     }
 }
 
+Window MapCover(Display* display)
+{
+    Window cover = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1024, 768, 0, 0, 0xC00000);
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize; // where it is asked for (twm)
+    XSetWMNormalHints(display, cover, &hints);
+    XMapRaised(display, cover);
+    XSync(display, False);
+    return cover;
+}
+
 int RestacksOver(Display* display, const std::vector<Window>& windows, std::chrono::milliseconds duration)
 {
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
@@ -256,13 +189,3 @@ int RestacksOver(Display* display, const std::vector<Window>& windows, std::chro
     XSelectInput(display, DefaultRootWindow(display), NoEventMask);
     return restacks;
 }
-
-std::string FileBytes(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void WriteBytes(const fs::path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }

@@ -12,18 +12,8 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "temp_folder.h"
 #include "virtual_screen.h"
-
-// A fresh folder for one test, removed afterwards.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // Copies the program under test into a folder (where its settings file will lie).
 std::filesystem::path InstallLookout(const std::filesystem::path& folder, const std::string& name = "lookout");
@@ -57,19 +47,16 @@ public:
     // The exit status once it has ended within the time (128 + the signal for one killed), or nothing.
     std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
     void Signal(int signal) const;
-    std::string ErrorOutput() const;
+    std::string ErrorOutput() const { return FileBytes(errorFile_); }
 
 private:
     const VirtualScreen& screen_;
     pid_t pid_ = -1;
     Window window_ = 0;
+    Window topLevel_ = 0; // the window, or a window manager's frame around it
     std::optional<int> exit_;
     std::filesystem::path errorFile_;
 };
-
-// Polls until the condition holds (true) or the deadline passes (false).
-bool Eventually(const std::function<bool()>& condition,
-                std::chrono::milliseconds patience = std::chrono::milliseconds(3000));
 
 // Presses a button over a point of the window, moves the pointer by (dx, dy) in steps,
 // releases and moves the pointer straight back, then waits past the double-click time, so
@@ -79,8 +66,7 @@ void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned b
 // Two presses on a point of the window (the forehead by default).
 void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std::pair<int, int> at = {91, 100});
 
+// An ordinary application window over the whole screen.
+Window MapCover(Display* display);
 // How often the windows were moved or restacked on the root over a time.
 int RestacksOver(Display* display, const std::vector<Window>& windows, std::chrono::milliseconds duration);
-
-std::string FileBytes(const std::filesystem::path& file);
-void WriteBytes(const std::filesystem::path& file, const std::string& bytes);

@@ -17,11 +17,7 @@ using namespace std::chrono_literals;
 // Whether a window lies above another among the root's children.
 bool IsAbove(Display* display, Window upper, Window lower)
 {
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
-    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-    std::vector<Window> stack(children, children + count);
-    XFree(children);
+    std::vector<Window> stack = Children(display, DefaultRootWindow(display));
     return std::find(stack.begin(), stack.end(), upper) > std::find(stack.begin(), stack.end(), lower);
 }
 
@@ -37,15 +33,12 @@ Window MapWindow(Display* display, bool overrideRedirect, bool keptAbove, Window
         XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(&above), 1);
     }
-    if (under) {
-        XWindowChanges changes{};
-        changes.sibling = under;
-        changes.stack_mode = Below;
+    XWindowChanges changes{};
+    changes.sibling = under;
+    changes.stack_mode = Below;
+    if (under)
         XConfigureWindow(display, window, CWSibling | CWStackMode, &changes);
-        XMapWindow(display, window);
-    } else {
-        XMapRaised(display, window);
-    }
+    under ? XMapWindow(display, window) : XMapRaised(display, window);
     XSync(display, False);
     return window;
 }

@@ -16,11 +16,10 @@ namespace {
 // Which pixels of a window its bounding shape covers, as the server reports it.
 std::vector<bool> ShapeCoverage(Form& form, int width, int height)
 {
-    Window window = WindowOf(form); // made, and trimmed, on first use
+    Window window = WindowOf(form); // a form not yet loaded loads and trims itself here
     XSync(TheDisplay(), False);
     int count = 0, ordering = 0;
-    XRectangle* rectangles =
-        XShapeGetRectangles(SharedScreen().Connection(), window, ShapeBounding, &count, &ordering);
+    XRectangle* rectangles = XShapeGetRectangles(SharedScreen().Connection(), window, ShapeBounding, &count, &ordering);
     std::vector<bool> covered(static_cast<std::size_t>(width) * height, false);
     for (int i = 0; i < count; ++i)
         for (int y = std::max(0, int(rectangles[i].y)); y < std::min(height, rectangles[i].y + rectangles[i].height); ++y)
@@ -55,7 +54,7 @@ TEST_F(Trimming, EveryPixelThatDiffersFromTheTopLeftOneIsKept)
         hole.pixels[2 * 9 + x] = x == 4 ? key : ink;
     hole.pixels[3 * 9 + 8] = ink; // a run of one pixel at the right edge
     for (const Picture& picture : {MakePicture(20, 20, key), onlyCornerKeyed, hole}) {
-        TestForm form(picture);
+        Form form(TestDesign(picture));
         cTrimmer().TrimForm(form);
         EXPECT_EQ(ShapeCoverage(form, picture.width, picture.height), NotKeyColoured(picture)) << picture.width;
         EXPECT_EQ(form.ScaleMode(), vbTwips);
@@ -65,7 +64,7 @@ TEST_F(Trimming, EveryPixelThatDiffersFromTheTopLeftOneIsKept)
 
 TEST_F(Trimming, AWindowWithoutAPictureStaysRectangularAndUntouched)
 {
-    TestForm form(std::nullopt, 30, 10);
+    Form form(TestDesign(std::nullopt, 30, 10));
     form.ScaleMode(vbPixels);
     cTrimmer().TrimForm(form);
     EXPECT_EQ(ShapeCoverage(form, 30, 10), std::vector<bool>(300, true));

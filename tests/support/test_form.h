@@ -19,25 +19,17 @@ inline Picture MakePicture(int width, int height, COLORREF color)
     return Picture{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, color)};
 }
 
-class TestForm : public Form {
-public:
-    explicit TestForm(std::optional<Picture> picture, int width = 0, int height = 0)
-        : Form(Design(std::move(picture), width, height))
-    {
-    }
-
-private:
-    static FormDesign Design(std::optional<Picture> picture, int width, int height)
-    {
-        FormDesign design;
-        design.caption = L"Test";
-        design.className = L"LookoutTest";
-        design.clientWidth = picture ? picture->width : width;
-        design.clientHeight = picture ? picture->height : height;
-        design.picture = std::move(picture);
-        return design; // twips and no kept image, as a form starts out
-    }
-};
+// In twips and without a kept image, as a form starts out.
+inline FormDesign TestDesign(std::optional<Picture> picture, int width = 0, int height = 0)
+{
+    FormDesign design;
+    design.caption = L"Test";
+    design.className = L"LookoutTest";
+    design.clientWidth = picture ? picture->width : width;
+    design.clientHeight = picture ? picture->height : height;
+    design.picture = std::move(picture);
+    return design;
+}
 
 inline Window WindowOf(Form& form) { return static_cast<Window>(reinterpret_cast<std::uintptr_t>(form.hWnd())); }
 

@@ -1,38 +1,75 @@
-// Starting and driving Xvfb for the tests.
+// Starting and driving the tests' X servers and window managers.
 
 #include "virtual_screen.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <chrono>
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <stdexcept>
-#include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
+
+using namespace std::chrono_literals;
 
 namespace {
 
-// Starts a program in a process group of its own, with some variables set, its output dropped.
-pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& variables = {},
-            int keepFd = -1)
+// Ends a program and whatever it started in its group (a session bus, say).
+void StopGroup(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(-pid, SIGTERM);
+    bool ended = Eventually([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }, 2s);
+    kill(-pid, SIGKILL);
+    if (!ended)
+        waitpid(pid, nullptr, 0);
+}
+
+// Whether a window manager takes a new window in: frames it or gives it a WM_STATE.
+// Some announce themselves before they are ready and lose a window mapped too soon:
+// map another until the deadline.
+bool ManagesWindows(Display* display, std::chrono::seconds patience)
+{
+    Window root = DefaultRootWindow(display);
+    return Eventually([&] {
+        Window probe = XCreateSimpleWindow(display, root, 0, 0, 10, 10, 0, 0, 0);
+        XSizeHints hints{};
+        hints.flags = USPosition; // placed without asking the user (twm)
+        XSetWMNormalHints(display, probe, &hints);
+        XMapWindow(display, probe);
+        XSync(display, False);
+        bool managed = Eventually([&] {
+            auto topLevel = Children(display, root);
+            return std::find(topLevel.begin(), topLevel.end(), probe) == topLevel.end() ||
+                   Property(display, probe, "WM_STATE");
+        }, 250ms);
+        XDestroyWindow(display, probe);
+        XSync(display, False);
+        return managed;
+    }, patience);
+}
+
+// Windows of other clients come and go while the tests look at them.
+int IgnoreVanishedWindows(Display*, XErrorEvent*) { return 0; }
+
+} // namespace
+
+pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& variables,
+            const std::string& errorFile, int keepFd)
 {
     pid_t pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
-        int quiet = open("/dev/null", O_WRONLY);
-        dup2(quiet, STDOUT_FILENO);
-        dup2(quiet, STDERR_FILENO);
+        dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+        dup2(open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
         for (int fd = 3; fd < 256; ++fd)
             if (fd != keepFd)
                 close(fd);
@@ -48,79 +85,6 @@ pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::stri
     return pid;
 }
 
-// Ends a program and whatever it started in its group (a session bus, say).
-void Stop(pid_t pid)
-{
-    if (pid <= 0)
-        return;
-    kill(-pid, SIGTERM);
-    bool ended = false;
-    for (int i = 0; i < 200 && !ended; ++i) {
-        ended = waitpid(pid, nullptr, WNOHANG) == pid;
-        if (!ended)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    kill(-pid, SIGKILL);
-    if (!ended)
-        waitpid(pid, nullptr, 0);
-}
-
-void WriteFile(const std::string& file, const std::string& text)
-{
-    std::ofstream(file) << text;
-}
-
-bool HasProperty(Display* display, Window window, const char* name)
-{
-    int count = 0;
-    Atom wanted = XInternAtom(display, name, False);
-    Atom* properties = XListProperties(display, window, &count);
-    bool found = false;
-    for (int i = 0; i < count; ++i)
-        found = found || properties[i] == wanted;
-    if (properties)
-        XFree(properties);
-    return found;
-}
-
-// Whether a window manager takes a new window in: frames it or gives it a WM_STATE.
-// Some announce themselves before they are ready and lose a window mapped too soon:
-// try again until the deadline.
-bool ManagesWindows(Display* display, std::chrono::seconds patience)
-{
-    auto deadline = std::chrono::steady_clock::now() + patience;
-    while (std::chrono::steady_clock::now() < deadline) {
-        Window probe = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
-        XSizeHints hints{};
-        hints.flags = USPosition; // placed without asking the user (twm)
-        XSetWMNormalHints(display, probe, &hints);
-        XMapWindow(display, probe);
-        XSync(display, False);
-        bool managed = false;
-        for (int i = 0; i < 25 && !managed; ++i) {
-            Window root, parent, *children = nullptr;
-            unsigned count = 0;
-            if (XQueryTree(display, probe, &root, &parent, &children, &count)) {
-                managed = parent != root || HasProperty(display, probe, "WM_STATE");
-                if (children)
-                    XFree(children);
-            }
-            if (!managed)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        XDestroyWindow(display, probe);
-        XSync(display, False);
-        if (managed)
-            return true;
-    }
-    return false;
-}
-
-// Windows of other clients come and go while the tests look at them.
-int IgnoreVanishedWindows(Display*, XErrorEvent*) { return 0; }
-
-} // namespace
-
 VirtualScreen::VirtualScreen(int width, int height, const std::string& windowManager, Server server)
 try {
     char folder[] = "/tmp/lookout-screen-XXXXXX";
@@ -135,13 +99,20 @@ try {
     if (!windowManager.empty())
         StartWindowManager(windowManager);
 } catch (...) {
+    Stop();
+    throw;
+}
+
+VirtualScreen::~VirtualScreen() { Stop(); }
+
+void VirtualScreen::Stop()
+{
     if (display_)
         XCloseDisplay(display_);
-    Stop(windowManager_);
-    Stop(server_);
+    StopGroup(windowManager_);
+    StopGroup(server_);
     if (!configFolder_.empty())
         std::filesystem::remove_all(configFolder_);
-    throw;
 }
 
 void VirtualScreen::StartServer(int width, int height, Server server)
@@ -150,20 +121,19 @@ void VirtualScreen::StartServer(int width, int height, Server server)
     if (pipe(pipeFds) != 0)
         throw std::runtime_error("pipe failed");
     std::string fd = std::to_string(pipeFds[1]);
-    std::string size = std::to_string(width) + " " + std::to_string(height);
     if (server == Server::Xvfb) {
         server_ = Spawn({"Xvfb", "-displayfd", fd, "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24",
-                         "-nolisten", "tcp", "-wr", "-noreset"}, {}, pipeFds[1]);
+                         "-nolisten", "tcp", "-wr", "-noreset"}, {}, "/dev/null", pipeFds[1]);
     } else {
         // One dummy output; the test splits the screen into monitors with RandR.
-        WriteFile(configFolder_ + "/xorg.conf",
-                  "Section \"Device\"\n Identifier \"dummy\"\n Driver \"dummy\"\n VideoRam 65536\nEndSection\n"
-                  "Section \"Monitor\"\n Identifier \"monitor\"\n HorizSync 5.0-1000.0\n VertRefresh 5.0-200.0\nEndSection\n"
-                  "Section \"Screen\"\n Identifier \"screen\"\n Device \"dummy\"\n Monitor \"monitor\"\n DefaultDepth 24\n"
-                  " SubSection \"Display\"\n  Depth 24\n  Virtual " + size + "\n EndSubSection\nEndSection\n");
+        std::ofstream(configFolder_ + "/xorg.conf")
+            << "Section \"Device\"\n Identifier \"dummy\"\n Driver \"dummy\"\n VideoRam 65536\nEndSection\n"
+               "Section \"Monitor\"\n Identifier \"monitor\"\n HorizSync 5.0-1000.0\n VertRefresh 5.0-200.0\nEndSection\n"
+               "Section \"Screen\"\n Identifier \"screen\"\n Device \"dummy\"\n Monitor \"monitor\"\n DefaultDepth 24\n"
+               " SubSection \"Display\"\n  Depth 24\n  Virtual " << width << " " << height << "\n EndSubSection\nEndSection\n";
         server_ = Spawn({"Xorg", "-displayfd", fd, "-config", configFolder_ + "/xorg.conf", "-configdir",
                          configFolder_ + "/none", "-logfile", configFolder_ + "/xorg.log", "-nolisten", "tcp",
-                         "-noreset"}, {}, pipeFds[1]);
+                         "-noreset"}, {}, "/dev/null", pipeFds[1]);
     }
     close(pipeFds[1]);
     std::string number;
@@ -185,11 +155,11 @@ void VirtualScreen::StartWindowManager(const std::string& windowManager)
                                        "GSETTINGS_BACKEND=memory", "QT_QPA_PLATFORM=xcb", "KWIN_COMPOSE=N"};
     // Each as a new user has it, with the files it cannot do without; some take their
     // settings over D-Bus. twm places windows without asking where, in a font the bare server has.
-    WriteFile(folder + "/i3.conf", "# i3 config file (v4)\nfont pango:monospace 8\n");
-    WriteFile(folder + "/bspwmrc", "#!/bin/sh\n");
+    std::ofstream(folder + "/i3.conf") << "# i3 config file (v4)\nfont pango:monospace 8\n";
+    std::ofstream(folder + "/bspwmrc") << "#!/bin/sh\n";
     std::filesystem::permissions(folder + "/bspwmrc", std::filesystem::perms::owner_all);
-    WriteFile(folder + "/twmrc", "RandomPlacement\nTitleFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\n"
-                                 "ResizeFont \"fixed\"\nIconManagerFont \"fixed\"\n");
+    std::ofstream(folder + "/twmrc") << "RandomPlacement\nTitleFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\n"
+                                        "ResizeFont \"fixed\"\nIconManagerFont \"fixed\"\n";
     const std::map<std::string, std::vector<std::string>> commands{
         {"openbox", {"openbox", "--sm-disable"}},
         {"xfwm4", {"dbus-run-session", "xfwm4", "--sm-client-disable"}},
@@ -204,27 +174,21 @@ void VirtualScreen::StartWindowManager(const std::string& windowManager)
     if (command == commands.end())
         throw std::runtime_error("no such window manager in the tests: " + windowManager);
     windowManager_ = Spawn(command->second, variables);
-    if (!ManagesWindows(display_, std::chrono::seconds(20)))
+    if (!ManagesWindows(display_, 20s))
         throw std::runtime_error(windowManager + " did not start");
 }
 
-VirtualScreen::~VirtualScreen()
+std::vector<unsigned> VirtualScreen::Pixels(int left, int top, int width, int height) const
 {
-    if (display_)
-        XCloseDisplay(display_);
-    Stop(windowManager_);
-    Stop(server_);
-    std::filesystem::remove_all(configFolder_);
-}
-
-unsigned VirtualScreen::ScreenPixel(int x, int y) const
-{
-    XImage* image = XGetImage(display_, DefaultRootWindow(display_), x, y, 1, 1, AllPlanes, ZPixmap);
+    XImage* image = XGetImage(display_, DefaultRootWindow(display_), left, top, width, height, AllPlanes, ZPixmap);
     if (!image)
         throw std::runtime_error("cannot read the screen");
-    unsigned long pixel = XGetPixel(image, 0, 0);
+    std::vector<unsigned> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(XGetPixel(image, x, y) & 0xFFFFFF);
     XDestroyImage(image);
-    return (pixel >> 16 & 0xFF) | (pixel & 0xFF00) | (pixel & 0xFF) << 16;
+    return pixels;
 }
 
 void VirtualScreen::MovePointer(int x, int y) const
@@ -247,11 +211,45 @@ void VirtualScreen::Key(const char* keysym, bool down) const
 
 VirtualScreen& SharedScreen()
 {
-    static VirtualScreen* screen = [] {
-        auto* created = new VirtualScreen;
-        setenv("DISPLAY", created->Name().c_str(), 1);
-        std::atexit([] { delete screen; });
-        return created;
-    }();
-    return *screen;
+    static VirtualScreen screen;
+    setenv("DISPLAY", screen.Name().c_str(), 1);
+    return screen;
+}
+
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds patience)
+{
+    auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+std::vector<Window> Children(Display* display, Window window)
+{
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count))
+        return {};
+    std::vector<Window> list(children, children + count);
+    if (children)
+        XFree(children);
+    return list;
+}
+
+std::optional<long> Property(Display* display, Window window, const char* name)
+{
+    Atom type;
+    int format;
+    unsigned long count = 0, remaining;
+    unsigned char* data = nullptr;
+    std::optional<long> value;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1, False, AnyPropertyType, &type,
+                           &format, &count, &remaining, &data) == Success && data && count == 1 && format == 32)
+        value = *reinterpret_cast<long*>(data);
+    if (data)
+        XFree(data);
+    return value;
 }

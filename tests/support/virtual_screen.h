@@ -5,8 +5,12 @@
 
 #include <X11/Xlib.h>
 
+#include <chrono>
+#include <functional>
+#include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 class VirtualScreen {
 public:
@@ -22,9 +26,10 @@ public:
     const std::string& Name() const { return name_; } // ":N"
     Display* Connection() const { return display_; }   // the tests' own connection
 
-    // What the screen shows at a point, as 0x00BBGGRR.
-    unsigned ScreenPixel(int x, int y) const;
-    // Pointer and buttons through XTest, synchronised with the server.
+    // What the screen shows in a rectangle, row after row, as 0xRRGGBB.
+    std::vector<unsigned> Pixels(int left, int top, int width, int height) const;
+    unsigned ScreenPixel(int x, int y) const { return Pixels(x, y, 1, 1)[0]; }
+    // Pointer, buttons and keys through XTest, synchronised with the server.
     void MovePointer(int x, int y) const;
     void Button(unsigned button, bool down) const;
     void Key(const char* keysym, bool down) const;
@@ -32,6 +37,7 @@ public:
 private:
     void StartServer(int width, int height, Server server);
     void StartWindowManager(const std::string& windowManager);
+    void Stop();
 
     std::string name_;
     std::string configFolder_; // the servers' and window managers' files
@@ -42,3 +48,17 @@ private:
 
 // Installs one virtual screen for the whole test program and points DISPLAY at it.
 VirtualScreen& SharedScreen();
+
+// Starts a program in a process group of its own, with some variables set, its output
+// dropped and its errors in a file (dropped too by default).
+pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& variables = {},
+            const std::string& errorFile = "/dev/null", int keepFd = -1);
+
+// Polls until the condition holds (true) or the deadline passes (false).
+bool Eventually(const std::function<bool()>& condition,
+                std::chrono::milliseconds patience = std::chrono::milliseconds(3000));
+
+// A window's children, bottom first.
+std::vector<Window> Children(Display* display, Window window);
+// The first 32-bit item of a window's property, if it has one.
+std::optional<long> Property(Display* display, Window window, const char* name);

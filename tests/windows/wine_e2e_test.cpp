@@ -27,16 +27,9 @@ bool WithWindowManager()
 }
 
 // One screen for the whole run: Wine's desktop process stays with the display it started on.
-// Stopped from outside (a time limit, Ctrl-C), the run still takes its screen down on the way out.
 VirtualScreen& Screen()
 {
     static VirtualScreen screen(1024, 768, WithWindowManager() ? "openbox" : "");
-    static const bool stopsCleanly = [] {
-        for (int signal : {SIGINT, SIGTERM})
-            std::signal(signal, [](int caught) { std::exit(128 + caught); });
-        return true;
-    }();
-    static_cast<void>(stopsCleanly);
     return screen;
 }
 
@@ -49,6 +42,12 @@ const Launch wine = [] {
 
 class WineWatcher : public ::testing::Test {
 protected:
+    // Stopped from outside (a time limit, Ctrl-C), the run still takes its screen down on the way out.
+    static void SetUpTestSuite()
+    {
+        for (int signal : {SIGINT, SIGTERM})
+            std::signal(signal, [](int caught) { std::exit(128 + caught); });
+    }
     void SetUp() override { Screen().MovePointer(1000, 700); }
     TempFolder folder;
     fs::path program = InstallLookout(folder.Path() / "My Apps", "Look Out.exe");
@@ -79,9 +78,10 @@ TEST_F(WineWatcher, TheShapedHeadLooksIsDraggedAndComesBackWhereItWasStored)
 
         if (WithWindowManager()) { // above a window mapped later, and raised later
             Display* display = Screen().Connection();
-            Window cover = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1024, 768, 0, 0, 0xFF0000);
+            Window cover = MapCover(display);
             for (bool raised : {false, true}) {
-                raised ? XRaiseWindow(display, cover) : XMapRaised(display, cover);
+                if (raised)
+                    XRaiseWindow(display, cover);
                 XSync(display, False);
                 EXPECT_TRUE(Eventually([&] { return lookout.PixelAt(2, 2) != rootWhite; })) << "no cover";
                 EXPECT_TRUE(Eventually([&] { return lookout.PixelAt(91, 100) != lookout.PixelAt(2, 2); })) << raised;
@@ -105,10 +105,8 @@ TEST_F(WineWatcher, TheShapedHeadLooksIsDraggedAndComesBackWhereItWasStored)
 TEST_F(WineWatcher, ASecondCopyEndsAtOnceWhileTheFirstRunsOn)
 {
     RunningLookout first(Screen(), program, wine);
-    auto started = std::chrono::steady_clock::now();
     RunningLookout copy(Screen(), program, WithoutWaiting(wine));
-    EXPECT_EQ(copy.WaitForExit(5s), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s); // Wine's own start included
+    EXPECT_EQ(copy.WaitForExit(2s), 0); // Wine's own start included
     EXPECT_TRUE(first.Running());
     EXPECT_NE(first.PixelAt(91, 100), rootWhite);
 }

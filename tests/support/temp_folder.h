@@ -1,0 +1,44 @@
+#pragma once
+// A fresh folder for one test, removed afterwards, and whole files read and written as bytes.
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        char name[] = "/tmp/lookout-test-XXXXXX";
+        if (!mkdtemp(name))
+            throw std::runtime_error("mkdtemp failed");
+        path_ = name;
+    }
+    ~TempFolder()
+    {
+        std::error_code error; // a test may have taken its write bits away
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, error);
+        std::filesystem::remove_all(path_, error);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string FileBytes(const std::filesystem::path& file)
+{
+    std::ostringstream bytes;
+    bytes << std::ifstream(file, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+inline void WriteBytes(const std::filesystem::path& file, const std::string& bytes)
+{
+    std::ofstream(file, std::ios::binary) << bytes;
+}
