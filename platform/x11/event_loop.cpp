@@ -125,11 +125,10 @@ void Dispatch(XEvent& event)
 {
     if (TakePointerEvent(event.xany.display, event))
         return;
+    // The head's own move counts too: dragged over a window stacked above it, it must
+    // come out on top of that one.
     if (ChangesStacking(event)) {
-        // The steps of our own move change no stacking: no round trip for each.
-        bool ownMove = activeMove && event.type == ConfigureNotify &&
-                       event.xconfigure.window == activeMove->native->window;
-        stackingChanged = stackingChanged || !ownMove;
+        stackingChanged = true;
         return;
     }
     NativeForm* native = FormOfWindow(event.xany.window);

@@ -5,12 +5,42 @@
 #include <X11/Xatom.h>
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "display.h"
 #include "x11_form.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A window that comes back above the head again and again raises itself whenever it is
+// covered: after a few rounds the head lets it be for a while, rather than fight it.
+struct {
+    Window window = 0;
+    int rounds = 0;
+    Clock::time_point since;
+    Clock::time_point yieldUntil;
+} rival;
+
+constexpr int roundsBeforeYielding = 3;
+constexpr auto rivalryWindow = std::chrono::seconds(1);
+constexpr auto yieldFor = std::chrono::seconds(10);
+
+bool YieldedTo(Window window) { return window == rival.window && Clock::now() < rival.yieldUntil; }
+
+// Counts a restack above the window; false once the head should yield to it.
+bool MayRestackAbove(Window window)
+{
+    Clock::time_point now = Clock::now();
+    if (window != rival.window || now - rival.since > rivalryWindow)
+        rival = {window, 0, now, {}};
+    if (++rival.rounds <= roundsBeforeYielding)
+        return true;
+    rival.yieldUntil = now + yieldFor;
+    return false;
+}
 
 std::vector<Atom> AtomList(Display* display, Window window, const char* property)
 {
@@ -116,11 +146,11 @@ void KeepAbove(Display* display, NativeForm& native, bool mayStepDown)
     // it may step down.
     Window ordinary = 0;
     for (unsigned i = count; i-- > 0 && !ordinary && (mayStepDown || children[i] != native.window);)
-        if (!FormOfWindow(children[i]) && IsOrdinaryCover(display, children[i], native))
+        if (!FormOfWindow(children[i]) && !YieldedTo(children[i]) && IsOrdinaryCover(display, children[i], native))
             ordinary = children[i];
     if (children)
         XFree(children);
-    if (!ordinary)
+    if (!ordinary || !MayRestackAbove(ordinary))
         return;
     XWindowChanges changes{};
     changes.sibling = ordinary;

@@ -81,4 +81,36 @@ TEST(Stacking, TwoHeadsStayAboveOrdinaryWindowsWithoutFightingAndUnderMenusAndKe
     XDestroyWindow(display, ordinary);
 }
 
+TEST(Stacking, ADraggedHeadComesOutOnTopAndGivesWayToAWindowThatRaisesItselfWhenCovered)
+{
+    VirtualScreen screen;
+    Display* display = screen.Connection();
+    TempFolder folder;
+    RunningLookout head(screen, InstallLookout(folder.Path()));
+    // Mapped after the head, beside it: above it in the stack, but covering nothing of it.
+    Window beside = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 400, 500, 368, 0, 0, 0);
+    XSelectInput(display, beside, VisibilityChangeMask);
+    XMapRaised(display, beside);
+    XSync(display, False);
+    ASSERT_TRUE(IsAbove(display, beside, head.TheWindow()));
+    Drag(screen, head, 1, {91, 100}, {-300, 400});
+    EXPECT_TRUE(Eventually([&] { return IsAbove(display, head.TheWindow(), beside); }));
+
+    // Raising itself whenever it is covered, as the head is over it: a war the head must not keep up.
+    int raises = 0;
+    for (auto end = std::chrono::steady_clock::now() + 2s; std::chrono::steady_clock::now() < end;) {
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == VisibilityNotify && event.xvisibility.state != VisibilityUnobscured) {
+                XRaiseWindow(display, beside);
+                ++raises;
+            }
+        }
+        XSync(display, False);
+    }
+    EXPECT_LT(raises, 10);
+    EXPECT_TRUE(IsAbove(display, beside, head.TheWindow()));
+}
+
 } // namespace
