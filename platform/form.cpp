@@ -7,10 +7,6 @@
 #include "native_form.h"
 #include "runtime_error.h"
 
-namespace {
-
-// Pixels from a coordinate in twips or pixels, raising an error where the
-// value cannot name a pixel.
 int ToPixels(double value, double unitsPerPixel)
 {
     double pixels = std::rint(value / unitsPerPixel);
@@ -18,8 +14,6 @@ int ToPixels(double value, double unitsPerPixel)
         throw RuntimeError("coordinate out of range: " + std::to_string(value));
     return static_cast<int>(pixels);
 }
-
-} // namespace
 
 Timer::Timer(Form& owner, std::chrono::milliseconds interval, std::function<void()> onTimer)
     : interval_(interval), onTimer_(std::move(onTimer))
@@ -130,8 +124,7 @@ void Form::Circle(float x, float y, float radius, COLORREF color)
     std::optional<COLORREF> fill;
     if (fillStyle_ == vbFSSolid)
         fill = fillColor_;
-    NativeCircle(native, ToPixels(x, perPixel), ToPixels(y, perPixel), ToPixels(radius, perPixel),
-                 color, fill, autoRedraw_);
+    NativeCircle(native, x / perPixel, y / perPixel, radius / perPixel, color, fill, autoRedraw_);
 }
 
 float Form::Top()

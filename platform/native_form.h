@@ -15,8 +15,12 @@ HWND NativeHandle(NativeForm& native);
 COLORREF NativePixel(NativeForm& native, int x, int y, bool keptImage);
 // A circle outlined in one colour and, unless fill is empty, filled with another;
 // drawn into the kept image and shown, or, with keptImage off, onto the window only.
-void NativeCircle(NativeForm& native, int x, int y, int radius, COLORREF outline,
+// Centre and radius are not yet rounded: each platform rounds them once, to its own pixels.
+void NativeCircle(NativeForm& native, double x, double y, double radius, COLORREF outline,
                   std::optional<COLORREF> fill, bool keptImage);
+// The nearest whole pixel of a coordinate in twips or pixels (halfway goes to even);
+// raises where the value can name no pixel.
+int ToPixels(double value, double unitsPerPixel);
 // The window's top-left corner, counted from the primary monitor's top-left corner
 // in the screen's own pixels, and moving it there; NativeTwipsPerPixel tells the twips
 // in one such pixel, so that Top and Left keep their meaning in inches at every DPI.

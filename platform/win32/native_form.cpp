@@ -157,9 +157,10 @@ COLORREF NativePixel(NativeForm& native, int x, int y, bool keptImage)
     return SwapRedBlue(native.bits[static_cast<std::size_t>(y) * native.width + x]);
 }
 
-void NativeCircle(NativeForm& native, int x, int y, int radius, COLORREF outline,
+void NativeCircle(NativeForm& native, double centreX, double centreY, double circleRadius, COLORREF outline,
                   std::optional<COLORREF> fill, bool keptImage)
 {
+    int x = ToPixels(centreX, 1), y = ToPixels(centreY, 1), radius = ToPixels(circleRadius, 1);
     // The bounding box takes one pixel beyond the circle on the right and at the bottom.
     std::int64_t left = std::int64_t{x} - radius, top = std::int64_t{y} - radius;
     std::int64_t right = std::int64_t{x} + radius + 1, bottom = std::int64_t{y} + radius + 1;

@@ -216,13 +216,15 @@ COLORREF NativePixel(NativeForm& native, int logicalX, int logicalY, bool keptIm
     return ColorOf(XGetPixel(native.pixelCache, x, y));
 }
 
-void NativeCircle(NativeForm& native, int logicalX, int logicalY, int logicalRadius, COLORREF outline,
+void NativeCircle(NativeForm& native, double logicalX, double logicalY, double logicalRadius, COLORREF outline,
                   std::optional<COLORREF> fill, bool keptImage)
 {
     Display* display = TheDisplay();
-    // Centre and radius times the scale: a round circle at every DPI.
-    int x = ToDevice(logicalX), y = ToDevice(logicalY);
-    int radius = ToDevice(logicalRadius);
+    // Centre and radius times the scale, rounded once, to the screen's own pixels: a round
+    // circle at every DPI, and pupils that move a screen pixel at a time.
+    double scale = DeviceScale();
+    int x = ToPixels(logicalX * scale, 1), y = ToPixels(logicalY * scale, 1);
+    int radius = ToPixels(logicalRadius * scale, 1);
     long long r = radius;
     if (r < 0 || !FitsInShort(r) || !FitsInShort(x - r) || !FitsInShort(x + r) || !FitsInShort(y - r) ||
         !FitsInShort(y + r))
