@@ -3,6 +3,7 @@
 // replies it waits for from the X server. The hooks live in counting_hooks.cpp.
 
 #include <X11/Xlib.h>
+#include <benchmark/benchmark.h>
 
 #include <cstdint>
 
@@ -16,8 +17,9 @@ struct Counts {
 Counts CurrentCounts();
 Counts operator-(const Counts& after, const Counts& before);
 
-// Whether the hooks are in effect: an allocation, an operator new and a round trip seen.
-bool CountingWorks(Display* display);
+// Whether the hooks are in effect (an allocation, an operator new and a round trip
+// seen); if not, the benchmark is marked skipped with the reason.
+bool CountingWorks(Display* display, benchmark::State& state);
 
 // While on, every allocation and round trip prints its call stack to standard error.
 void TraceCounts(bool on);

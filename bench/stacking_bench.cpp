@@ -13,10 +13,8 @@ namespace {
 void CoverRaised(benchmark::State& state)
 {
     Display* display = Connected();
-    if (!CountingWorks(display)) {
-        state.SkipWithError("the counting hooks are not in effect");
+    if (!CountingWorks(display, state))
         return;
-    }
     static HeadForm* head = [] {
         auto* form = new HeadForm;
         SetWindowPos(form->hWnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);

@@ -100,7 +100,7 @@ COLORREF Form::Point(float x, float y)
     int py = ToPixels(y, UnitsPerPixel());
     if (px < 0 || py < 0 || px >= design_.clientWidth || py >= design_.clientHeight)
         return static_cast<COLORREF>(-1); // outside the drawing area, as the form reports it
-    return NativePixel(native, px, py, autoRedraw_);
+    return NativePixel(native, px, py);
 }
 
 void Form::FillColor(COLORREF color)
@@ -124,7 +124,7 @@ void Form::Circle(float x, float y, float radius, COLORREF color)
     std::optional<COLORREF> fill;
     if (fillStyle_ == vbFSSolid)
         fill = fillColor_;
-    NativeCircle(native, x / perPixel, y / perPixel, radius / perPixel, color, fill, autoRedraw_);
+    NativeCircle(native, x / perPixel, y / perPixel, radius / perPixel, color, fill);
 }
 
 float Form::Top()

@@ -11,13 +11,14 @@
 NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design);
 
 HWND NativeHandle(NativeForm& native);
-// The pixel's colour, from the kept image or, with keptImage off, from the window.
-COLORREF NativePixel(NativeForm& native, int x, int y, bool keptImage);
+// The program draws and reads only with its persistent image on (AutoRedraw), so every
+// drawing goes into the kept image, which the window shows, and every read comes from it.
+COLORREF NativePixel(NativeForm& native, int x, int y);
 // A circle outlined in one colour and, unless fill is empty, filled with another;
-// drawn into the kept image and shown, or, with keptImage off, onto the window only.
-// Centre and radius are not yet rounded: each platform rounds them once, to its own pixels.
+// drawn into the kept image and shown. Centre and radius are not yet rounded: each
+// platform rounds them once, to its own pixels.
 void NativeCircle(NativeForm& native, double x, double y, double radius, COLORREF outline,
-                  std::optional<COLORREF> fill, bool keptImage);
+                  std::optional<COLORREF> fill);
 // The nearest whole pixel of a coordinate in twips or pixels (halfway goes to even);
 // raises where the value can name no pixel.
 int ToPixels(double value, double unitsPerPixel);

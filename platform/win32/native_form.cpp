@@ -139,16 +139,10 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
 
 HWND NativeHandle(NativeForm& native) { return native.window; }
 
-COLORREF NativePixel(NativeForm& native, int x, int y, bool keptImage)
+COLORREF NativePixel(NativeForm& native, int x, int y)
 {
     if (x < 0 || y < 0 || x >= native.width || y >= native.height)
         return CLR_INVALID;
-    if (!keptImage) {
-        HDC dc = GetDC(native.window);
-        COLORREF color = GetPixel(dc, x, y);
-        ReleaseDC(native.window, dc);
-        return color;
-    }
     // Read straight from the bits: one GDI call per pixel would make shaping the window slow.
     if (native.drawnSinceFlush) {
         GdiFlush();
@@ -158,7 +152,7 @@ COLORREF NativePixel(NativeForm& native, int x, int y, bool keptImage)
 }
 
 void NativeCircle(NativeForm& native, double centreX, double centreY, double circleRadius, COLORREF outline,
-                  std::optional<COLORREF> fill, bool keptImage)
+                  std::optional<COLORREF> fill)
 {
     int x = ToPixels(centreX, 1), y = ToPixels(centreY, 1), radius = ToPixels(circleRadius, 1);
     // The bounding box takes one pixel beyond the circle on the right and at the bottom.
@@ -168,7 +162,7 @@ void NativeCircle(NativeForm& native, double centreX, double centreY, double cir
         throw RuntimeError("circle out of range at " + std::to_string(x) + ", " + std::to_string(y));
     RECT box{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right), static_cast<LONG>(bottom)};
 
-    HDC dc = keptImage ? native.image : GetDC(native.window);
+    HDC dc = native.image;
     HPEN pen = CreatePen(PS_SOLID, 1, outline);
     HBRUSH brush = fill ? CreateSolidBrush(*fill) : static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
     HGDIOBJ oldPen = SelectObject(dc, pen);
@@ -180,12 +174,8 @@ void NativeCircle(NativeForm& native, double centreX, double centreY, double cir
     if (fill)
         DeleteObject(brush);
 
-    if (keptImage) {
-        native.drawnSinceFlush = true;
-        InvalidateRect(native.window, &box, FALSE);
-    } else {
-        ReleaseDC(native.window, dc);
-    }
+    native.drawnSinceFlush = true;
+    InvalidateRect(native.window, &box, FALSE);
 }
 
 // The system scales a program that does not declare itself DPI-aware: its pixels are those of 96 DPI.

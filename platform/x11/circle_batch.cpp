@@ -61,5 +61,3 @@ void SendCircles(NativeForm& native)
     batch.sent.swap(batch.queued);
     batch.queued.clear();
 }
-
-void ForgetSentCircles(NativeForm& native) { native.circles.sent.clear(); }

@@ -19,7 +19,7 @@ struct KeptCircle {
 
 struct CircleBatch {
     std::vector<KeptCircle> queued;
-    std::vector<KeptCircle> sent; // the last batch sent; empty when the image changed otherwise
+    std::vector<KeptCircle> sent; // the last batch sent
 };
 
 struct NativeForm;
@@ -27,5 +27,3 @@ struct NativeForm;
 void QueueCircle(NativeForm& native, const KeptCircle& circle);
 // Sends what is queued, unless it repeats the last batch, and shows it on the window.
 void SendCircles(NativeForm& native);
-// The kept image or the window changed outside the batches: the next one is sent whatever it holds.
-void ForgetSentCircles(NativeForm& native);

@@ -110,13 +110,6 @@ void OnMotion(const XMotionEvent& motion)
     FollowPointer(motion.display, latest.x_root, latest.y_root);
 }
 
-void OnConfigure(NativeForm& native, const XConfigureEvent& configure)
-{
-    if (activeMove)
-        return; // the move knows better where the window is going
-    native.left = configure.x;
-    native.top = configure.y;
-}
 
 // Set by a change in the stacking of the top-level windows; looked at once per batch of events.
 bool stackingChanged = false;
@@ -146,12 +139,6 @@ void Dispatch(XEvent& event)
         break;
     case MotionNotify:
         OnMotion(event.xmotion);
-        break;
-    case ConfigureNotify:
-        OnConfigure(*native, event.xconfigure);
-        break;
-    case MapNotify:
-        native->mapped = true;
         break;
     default:
         break;

@@ -171,7 +171,8 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = native->image;
     // Exposures need no handling: the server repaints the window from its background, the kept image.
-    attributes.event_mask = ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
+    // No manager moves an override-redirect window: where it is, the program itself has put it.
+    attributes.event_mask = ButtonPressMask | ButtonReleaseMask;
     // Override-redirect: no window manager frames, decorates, places or offsets it, so the
     // head is exactly where it is asked to be under every one; it keeps itself above.
     attributes.override_redirect = True;
@@ -192,19 +193,11 @@ HWND NativeHandle(NativeForm& native)
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(native.window));
 }
 
-COLORREF NativePixel(NativeForm& native, int logicalX, int logicalY, bool keptImage)
+COLORREF NativePixel(NativeForm& native, int logicalX, int logicalY)
 {
     Display* display = TheDisplay();
     SendCircles(native);
     int x = std::min(ToDevice(logicalX), native.width - 1), y = std::min(ToDevice(logicalY), native.height - 1);
-    if (!keptImage) {
-        XImage* image = XGetImage(display, native.window, x, y, 1, 1, AllPlanes, ZPixmap);
-        if (!image)
-            throw RuntimeError("cannot read a pixel of the window");
-        COLORREF color = ColorOf(XGetPixel(image, 0, 0));
-        XDestroyImage(image);
-        return color;
-    }
     if (!native.drawnOn)
         return ColorOf(PixelOf(UndrawnColor(native, x, y))); // as the server would answer
     // One request for the whole image; reads then cost nothing until the next drawing.
@@ -217,9 +210,8 @@ COLORREF NativePixel(NativeForm& native, int logicalX, int logicalY, bool keptIm
 }
 
 void NativeCircle(NativeForm& native, double logicalX, double logicalY, double logicalRadius, COLORREF outline,
-                  std::optional<COLORREF> fill, bool keptImage)
+                  std::optional<COLORREF> fill)
 {
-    Display* display = TheDisplay();
     // Centre and radius times the scale, rounded once, to the screen's own pixels: a round
     // circle at every DPI, and pupils that move a screen pixel at a time.
     double scale = DeviceScale();
@@ -232,20 +224,7 @@ void NativeCircle(NativeForm& native, double logicalX, double logicalY, double l
     std::optional<unsigned long> fillPixel;
     if (fill)
         fillPixel = PixelOf(*fill);
-    if (keptImage) {
-        QueueCircle(native, {x, y, radius, PixelOf(outline), fillPixel});
-        return;
-    }
-    // Drawn on the window only: after what is queued, and the next batch must repaint over it.
-    SendCircles(native);
-    ForgetSentCircles(native);
-    int size = 2 * radius;
-    if (fillPixel) {
-        XSetForeground(display, native.gc, *fillPixel);
-        XFillArc(display, native.window, native.gc, x - radius, y - radius, size, size, 0, 360 * 64);
-    }
-    XSetForeground(display, native.gc, PixelOf(outline));
-    XDrawArc(display, native.window, native.gc, x - radius, y - radius, size, size, 0, 360 * 64);
+    QueueCircle(native, {x, y, radius, PixelOf(outline), fillPixel});
 }
 
 // Positions in the program are counted from the primary monitor's top-left corner,

@@ -19,7 +19,7 @@ struct NativeForm {
     int height = 0;
     int logicalWidth = 0;      // the design's size, in the program's pixels
     int logicalHeight = 0;
-    int left = 0;              // the window's position on the root window in device pixels, as last known
+    int left = 0;              // the window's position on the root window in device pixels
     int top = 0;
     bool mapped = false;
     bool topmost = false;
