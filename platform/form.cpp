@@ -24,8 +24,7 @@ Timer::Timer(Form& owner, std::chrono::milliseconds interval, std::function<void
 Form::Form(FormDesign design)
     : design_(std::move(design)),
       scaleMode_(design_.scaleMode),
-      autoRedraw_(design_.autoRedraw),
-      fillStyle_(design_.fillStyle)
+      autoRedraw_(design_.autoRedraw)
 {
 }
 
@@ -109,20 +108,12 @@ void Form::FillColor(COLORREF color)
     fillColor_ = color;
 }
 
-void Form::FillStyle(int style)
-{
-    Load();
-    if (style != vbFSSolid && style != vbFSTransparent)
-        throw RuntimeError("fill style is neither solid nor transparent: " + std::to_string(style));
-    fillStyle_ = style;
-}
-
 void Form::Circle(float x, float y, float radius, COLORREF color)
 {
     NativeForm& native = Load();
     double perPixel = UnitsPerPixel();
     std::optional<COLORREF> fill;
-    if (fillStyle_ == vbFSSolid)
+    if (design_.fillStyle == vbFSSolid)
         fill = fillColor_;
     NativeCircle(native, x / perPixel, y / perPixel, radius / perPixel, color, fill);
 }

@@ -86,7 +86,6 @@ public:
 
     COLORREF Point(float x, float y);
     void FillColor(COLORREF color);
-    void FillStyle(int style);
     void Circle(float x, float y, float radius, COLORREF color);
 
     float Top();
@@ -118,6 +117,5 @@ private:
     NativeFormPtr native_;
     int scaleMode_;
     bool autoRedraw_;
-    int fillStyle_;
     COLORREF fillColor_ = 0;
 };
