@@ -145,6 +145,15 @@ void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned b
     if (heldKey)
         screen.Key(heldKey, false);
     screen.MovePointer(left + from.first, top + from.second); // at once: a motion after the release moves nothing
+    // Over once no one holds the pointer: a press before that would go to whoever moved the window.
+    Display* display = screen.Connection();
+    Eventually([&] {
+        bool free = XGrabPointer(display, DefaultRootWindow(display), False, 0, GrabModeAsync, GrabModeAsync, 0, 0,
+                                 CurrentTime) == GrabSuccess;
+        XUngrabPointer(display, CurrentTime);
+        XSync(display, False);
+        return free;
+    });
 }
 
 void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std::pair<int, int> at)

@@ -49,8 +49,9 @@ private:
     std::filesystem::path errorFile_;
 };
 
-// Presses a button over a point of the window, moves the pointer by (dx, dy) in steps, releases
-// and moves straight back. The next left press lies elsewhere on the screen, so it starts no double-click.
+// Presses a button over a point of the window, moves the pointer by (dx, dy) in steps, releases,
+// moves straight back and waits until the pointer is free. The next left press lies elsewhere on
+// the screen, so it starts no double-click.
 void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned button, std::pair<int, int> from,
           std::pair<int, int> by, const char* heldKey = nullptr, const std::function<void()>& whileHeld = {});
 void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std::pair<int, int> at = {91, 100});
