@@ -88,7 +88,7 @@ TEST_F(Faults, OfTwentyCopiesStartedTogetherOneRuns)
     fs::path program = InstallLookout(folder.Path());
     std::vector<std::unique_ptr<RunningLookout>> copies;
     for (int i = 0; i < 20; ++i)
-        copies.push_back(std::make_unique<RunningLookout>(SharedScreen(), program, Launch{.waitForHead = false}));
+        copies.push_back(std::make_unique<RunningLookout>(SharedScreen(), program, false));
     auto ended = [&] { return std::count_if(copies.begin(), copies.end(), [](auto& copy) { return !copy->Running(); }); };
     ASSERT_TRUE(Eventually([&] { return ended() >= 19; }, 10s)) << ended() << " ended";
     for (auto& copy : copies)

@@ -30,15 +30,15 @@ fs::path InstallLookout(const fs::path& folder, const std::string& name)
     return folder / name;
 }
 
-RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& program, const Launch& launch)
+RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& program, bool waitForHead,
+                               std::vector<std::string> command)
     : screen_(screen)
 {
     static int started = 0;
     errorFile_ = fs::temp_directory_path() / ("lookout-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++started));
-    std::vector<std::string> command = launch.prefix;
     command.push_back(program);
     pid_ = Spawn(command, {"DISPLAY=" + screen.Name()}, errorFile_); // wine runs the program in this process
-    if (launch.waitForHead && !WaitForHead(launch.patience)) {
+    if (waitForHead && !WaitForHead(30s)) { // Wine's first start is slow
         kill(pid_, SIGKILL);
         WaitForExit(10s);
         throw std::runtime_error("lookout showed no head");

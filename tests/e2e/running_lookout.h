@@ -18,15 +18,11 @@
 // Copies the program into a folder, where its settings file will lie.
 std::filesystem::path InstallLookout(const std::filesystem::path& folder, const std::string& name = "lookout");
 
-struct Launch {
-    bool waitForHead = true;         // false for a copy that is to end at once
-    std::vector<std::string> prefix; // such as wine, or env DISPLAY=...
-    std::chrono::seconds patience{10};
-};
-
 class RunningLookout {
 public:
-    RunningLookout(const VirtualScreen& screen, const std::filesystem::path& program, const Launch& launch = {});
+    // Waits for the head unless the copy is to end at once; prefix: such as wine, or env DISPLAY=...
+    RunningLookout(const VirtualScreen& screen, const std::filesystem::path& program, bool waitForHead = true,
+                   std::vector<std::string> prefix = {});
     ~RunningLookout(); // kills what still runs; a sanitizer's report on its stderr fails the test
 
     bool WaitForHead(std::chrono::milliseconds patience);

@@ -73,7 +73,6 @@ TEST(Stacking, TwoHeadsStayAboveOrdinaryWindowsWithoutFightingAndUnderMenusAndKe
         XDestroyWindow(display, later);
         XDestroyWindow(display, menu);
     }
-    XDestroyWindow(display, ordinary);
 }
 
 TEST(Stacking, ADraggedHeadComesOutOnTopAndGivesWayToAWindowThatRaisesItselfWhenCovered)

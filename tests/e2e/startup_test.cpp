@@ -46,7 +46,7 @@ TEST(Startup, ASecondCopyEndsAtOnceWithoutWritingTheSettings)
     RunningLookout first(SharedScreen(), program);
     const timespec old[2] = {{946684800, 0}, {946684800, 0}};
     utimensat(AT_FDCWD, settings.c_str(), old, 0);
-    RunningLookout second(SharedScreen(), program, Launch{.waitForHead = false});
+    RunningLookout second(SharedScreen(), program, false);
     EXPECT_EQ(second.WaitForExit(2s), 0);
     struct stat info;
     stat(settings.c_str(), &info);
@@ -58,7 +58,7 @@ TEST(Startup, ASecondCopyEndsAtOnceWithoutWritingTheSettings)
 TEST(Startup, WithoutADisplayItSaysSoInOneLineAndEndsWithStatusOne)
 {
     TempFolder folder;
-    RunningLookout lookout(SharedScreen(), InstallLookout(folder.Path()), {false, {"env", "DISPLAY=:31999"}});
+    RunningLookout lookout(SharedScreen(), InstallLookout(folder.Path()), false, {"env", "DISPLAY=:31999"});
     EXPECT_EQ(lookout.WaitForExit(5s), 1);
     std::string message = lookout.ErrorOutput();
     EXPECT_EQ(message.find("lookout: "), 0u) << message;

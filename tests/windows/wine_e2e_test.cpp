@@ -41,10 +41,9 @@ TEST(WineWatcher, TheShapedHeadLooksIsDraggedComesBackWhereItWasStoredAndRunsAlo
         std::signal(signal, [](int caught) { std::exit(128 + caught); });
     TempFolder folder;
     fs::path program = InstallLookout(folder.Path() / "My Apps", "Look Out.exe");
-    const Launch wine{.prefix = {"wine"}, .patience = 30s};
     Screen().MovePointer(1000, 700);
     {
-        RunningLookout lookout(Screen(), program, wine);
+        RunningLookout lookout(Screen(), program, true, {"wine"});
         EXPECT_EQ(lookout.Position(), std::make_pair(420, 0));
         EXPECT_EQ(lookout.PixelAt(2, 2), rootWhite); // the desktop shows around the head
         EXPECT_EQ(lookout.PixelAt(183, 150), rootWhite);
@@ -62,9 +61,9 @@ TEST(WineWatcher, TheShapedHeadLooksIsDraggedComesBackWhereItWasStoredAndRunsAlo
         EXPECT_EQ(lookout.WaitForExit(3s), 0);
     }
     EXPECT_EQ(FileBytes(folder.Path() / "My Apps" / "Look Out.ini"), "[Tarvex Blinkmor]\r\nTop=750\r\nLeft=7800\r\n");
-    RunningLookout again(Screen(), program, wine);
+    RunningLookout again(Screen(), program, true, {"wine"});
     EXPECT_EQ(again.Position(), std::make_pair(520, 50));
-    RunningLookout copy(Screen(), program, {false, {"wine"}});
+    RunningLookout copy(Screen(), program, false, {"wine"});
     EXPECT_EQ(copy.WaitForExit(2s), 0); // Wine's own start included
     EXPECT_TRUE(again.Running());
 }
