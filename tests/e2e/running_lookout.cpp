@@ -17,7 +17,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The only fixed pause: input paced as a hand makes it. Openbox passes on no press released
+// The one pause between steps of input, paced as a hand makes it. Openbox passes on no press released
 // at once (Wine's windows are framed), and a drag is a series of motions, not a jump.
 void PaceInput(std::chrono::milliseconds step) { std::this_thread::sleep_for(step); }
 
@@ -147,13 +147,13 @@ void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned b
     screen.MovePointer(left + from.first, top + from.second); // at once: a motion after the release moves nothing
     // Over once no one holds the pointer: a press before that would go to whoever moved the window.
     Display* display = screen.Connection();
-    Eventually([&] {
+    EXPECT_TRUE(Eventually([&] {
         bool free = XGrabPointer(display, DefaultRootWindow(display), False, 0, GrabModeAsync, GrabModeAsync, 0, 0,
                                  CurrentTime) == GrabSuccess;
         XUngrabPointer(display, CurrentTime);
         XSync(display, False);
         return free;
-    });
+    })) << "the pointer is still held after the drag";
 }
 
 void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std::pair<int, int> at)
