@@ -1,6 +1,5 @@
-// What a new user sees under each window manager and at each DPI: the head exactly where
-// it is put, cut to its outline, above windows mapped later, looking, dragged, stored and
-// found again.
+// What a new user sees under each window manager and at each DPI: the head where it is put,
+// cut to its outline, above windows mapped later, looking, dragged, stored and found again.
 
 #include <gtest/gtest.h>
 
@@ -42,7 +41,6 @@ protected:
     // A device pixel inside a logical one.
     int In(int logical) const { return static_cast<int>((logical + 0.5) * Scale()); }
     std::pair<int, int> In(int x, int y) const { return {In(x), In(y)}; }
-    int Twips(int pixels) const { return pixels * 1440 / GetParam().dpi; }
 };
 
 TEST_P(Desktops, TheHeadIsWhereItIsPutCutAboveOthersLookingAndComesBackThereEveryTime)
@@ -145,8 +143,8 @@ TEST_P(Desktops, TheHeadIsWhereItIsPutCutAboveOthersLookingAndComesBackThereEver
     });
     EXPECT_TRUE(Eventually([&] { return lookout->Position() == dragged; }));
 
-    const std::string stored = "[Tarvex Blinkmor]\nTop=" + std::to_string(Twips(dragged.second)) +
-                               "\nLeft=" + std::to_string(Twips(dragged.first)) + "\n";
+    auto twips = [&](int pixels) { return std::to_string(pixels * 1440 / GetParam().dpi); };
+    const std::string stored = "[Tarvex Blinkmor]\nTop=" + twips(dragged.second) + "\nLeft=" + twips(dragged.first) + "\n";
     for (int round = 1; round <= 5; ++round) {
         DoubleClick(screen, *lookout, In(91, 100));
         ASSERT_EQ(lookout->WaitForExit(3s), 0) << "round " << round;

@@ -17,8 +17,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Pacing of input only: the program sees presses and motions as a hand makes them.
-void Pause(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
+// The one pause between steps of input, paced as a hand makes it. Openbox passes on no press released
+// at once (Wine's windows are framed), and a drag is a series of motions, not a jump.
+void PaceInput(std::chrono::milliseconds step) { std::this_thread::sleep_for(step); }
 
 } // namespace
 
@@ -29,17 +30,15 @@ fs::path InstallLookout(const fs::path& folder, const std::string& name)
     return folder / name;
 }
 
-RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& program, const Launch& launch)
+RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& program, bool waitForHead,
+                               std::vector<std::string> command)
     : screen_(screen)
 {
     static int started = 0;
-    errorFile_ = fs::temp_directory_path() /
-                 ("lookout-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++started));
-    std::vector<std::string> command = launch.prefix;
+    errorFile_ = fs::temp_directory_path() / ("lookout-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++started));
     command.push_back(program);
-    // wine runs the Windows program in this process (its _NET_WM_PID).
-    pid_ = Spawn(command, {"DISPLAY=" + (launch.display.empty() ? screen.Name() : launch.display)}, errorFile_);
-    if (launch.waitForHead && !WaitForHead(launch.patience)) {
+    pid_ = Spawn(command, {"DISPLAY=" + screen.Name()}, errorFile_); // wine runs the program in this process
+    if (waitForHead && !WaitForHead(30s)) { // Wine's first start is slow
         kill(pid_, SIGKILL);
         WaitForExit(10s);
         throw std::runtime_error("lookout showed no head");
@@ -67,8 +66,8 @@ bool RunningLookout::WaitForHead(std::chrono::milliseconds patience)
         }
         return false;
     };
-    // Drawn once the left pupil covers its eye's centre, at whatever scale the head has
-    // (or at once where another window or the screen's edge hides that).
+    // Drawn once the left pupil covers its eye's centre at the head's scale (or at once where
+    // another window or the screen's edge hides that).
     return Eventually([&] {
         if (!window_ && !find())
             return false;
@@ -86,7 +85,6 @@ RunningLookout::~RunningLookout()
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
-    // A sanitizer's report in the program is a failure even where the test saw nothing wrong.
     std::string errors = ErrorOutput();
     if (errors.find("Sanitizer") != std::string::npos || errors.find("runtime error") != std::string::npos)
         ADD_FAILURE() << "lookout reported:\n" << errors;
@@ -139,7 +137,7 @@ void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned b
     screen.Button(button, true);
     for (int step = 1; step <= 10; ++step) {
         screen.MovePointer(left + from.first + by.first * step / 10, top + from.second + by.second * step / 10);
-        Pause(20ms);
+        PaceInput(20ms);
     }
     if (whileHeld)
         whileHeld();
@@ -147,7 +145,15 @@ void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned b
     if (heldKey)
         screen.Key(heldKey, false);
     screen.MovePointer(left + from.first, top + from.second); // at once: a motion after the release moves nothing
-    Pause(600ms);
+    // Over once no one holds the pointer: a press before that would go to whoever moved the window.
+    Display* display = screen.Connection();
+    EXPECT_TRUE(Eventually([&] {
+        bool free = XGrabPointer(display, DefaultRootWindow(display), False, 0, GrabModeAsync, GrabModeAsync, 0, 0,
+                                 CurrentTime) == GrabSuccess;
+        XUngrabPointer(display, CurrentTime);
+        XSync(display, False);
+        return free;
+    })) << "the pointer is still held after the drag";
 }
 
 void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std::pair<int, int> at)
@@ -156,9 +162,9 @@ void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std
     screen.MovePointer(left + at.first, top + at.second);
     for (int press = 0; press < 2; ++press) {
         screen.Button(1, true);
-        Pause(80ms); // openbox passes on no press released at once (Wine's windows are framed)
+        PaceInput(80ms);
         screen.Button(1, false);
-        Pause(100ms);
+        PaceInput(80ms);
     }
 }
 
@@ -173,19 +179,25 @@ Window MapCover(Display* display)
     return cover;
 }
 
-int RestacksOver(Display* display, const std::vector<Window>& windows, std::chrono::milliseconds duration)
+int CountEvents(Display* display, std::chrono::milliseconds duration, const std::function<bool(const XEvent&)>& counts)
 {
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
-    XSync(display, True); // from now on
-    Pause(duration);
-    XSync(display, False);
-    int restacks = 0;
-    while (XPending(display)) {
-        XEvent event;
-        XNextEvent(display, &event);
-        restacks += event.type == ConfigureNotify &&
-                    std::find(windows.begin(), windows.end(), event.xconfigure.window) != windows.end();
+    int count = 0;
+    for (auto end = std::chrono::steady_clock::now() + duration; std::chrono::steady_clock::now() < end;) {
+        XSync(display, False);
+        for (XEvent event; XPending(display);) {
+            XNextEvent(display, &event);
+            count += counts(event);
+        }
     }
     XSelectInput(display, DefaultRootWindow(display), NoEventMask);
-    return restacks;
+    return count;
+}
+
+int RestacksOver(Display* display, const std::vector<Window>& windows, std::chrono::milliseconds duration)
+{
+    return CountEvents(display, duration, [&](const XEvent& event) {
+        return event.type == ConfigureNotify &&
+               std::find(windows.begin(), windows.end(), event.xconfigure.window) != windows.end();
+    });
 }

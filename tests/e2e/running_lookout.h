@@ -1,6 +1,6 @@
 #pragma once
-// The built program, copied into a folder of the test's and started on a virtual screen:
-// natively, or through a command such as wine.
+// The built program, copied into a folder of the test's and started on a virtual screen,
+// natively or through a command such as wine.
 
 #include <X11/Xlib.h>
 
@@ -15,36 +15,23 @@
 #include "temp_folder.h"
 #include "virtual_screen.h"
 
-// Copies the program under test into a folder (where its settings file will lie).
+// Copies the program into a folder, where its settings file will lie.
 std::filesystem::path InstallLookout(const std::filesystem::path& folder, const std::string& name = "lookout");
-
-// How to start it.
-struct Launch {
-    bool waitForHead = true;                   // return once its head is drawn
-    std::vector<std::string> prefix;           // a command to start it with, such as wine
-    std::string display;                       // another DISPLAY than the screen's
-    std::chrono::seconds patience{10};         // until the head shows
-};
-// For a copy that is to end at once.
-inline Launch WithoutWaiting(Launch launch = {})
-{
-    launch.waitForHead = false;
-    return launch;
-}
 
 class RunningLookout {
 public:
-    RunningLookout(const VirtualScreen& screen, const std::filesystem::path& program, const Launch& launch = {});
+    // Waits for the head unless the copy is to end at once; prefix: such as wine, or env DISPLAY=...
+    RunningLookout(const VirtualScreen& screen, const std::filesystem::path& program, bool waitForHead = true,
+                   std::vector<std::string> prefix = {});
     ~RunningLookout(); // kills what still runs; a sanitizer's report on its stderr fails the test
 
-    // Whether its head is drawn within the time.
     bool WaitForHead(std::chrono::milliseconds patience);
     Window TheWindow() const { return window_; }
-    std::pair<int, int> Position() const; // the window's top-left corner on the screen
+    std::pair<int, int> Position() const; // top-left corner on the screen
     std::pair<int, int> Size() const;
     unsigned PixelAt(int x, int y) const; // what the screen shows at a point of the window
     bool Running() { return !WaitForExit(std::chrono::milliseconds(0)); }
-    // The exit status once it has ended within the time (128 + the signal for one killed), or nothing.
+    // The exit status (128 + the signal for one killed), once it has ended within the time.
     std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
     void Signal(int signal) const;
     std::string ErrorOutput() const { return FileBytes(errorFile_); }
@@ -58,15 +45,16 @@ private:
     std::filesystem::path errorFile_;
 };
 
-// Presses a button over a point of the window, moves the pointer by (dx, dy) in steps,
-// releases and moves the pointer straight back, then waits past the double-click time, so
-// that the next press is one of its own.
+// Presses a button over a point of the window, moves the pointer by (dx, dy) in steps, releases,
+// moves straight back and waits until the pointer is free. The next left press lies elsewhere on
+// the screen, so it starts no double-click.
 void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned button, std::pair<int, int> from,
           std::pair<int, int> by, const char* heldKey = nullptr, const std::function<void()>& whileHeld = {});
-// Two presses on a point of the window (the forehead by default).
 void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std::pair<int, int> at = {91, 100});
 
 // An ordinary application window over the whole screen.
 Window MapCover(Display* display);
-// How often the windows were moved or restacked on the root over a time.
+// Counts the events that match, the root's children's among them, over an observation window of that length.
+int CountEvents(Display* display, std::chrono::milliseconds duration, const std::function<bool(const XEvent&)>& counts);
+// How often any of the windows was moved or restacked over the time.
 int RestacksOver(Display* display, const std::vector<Window>& windows, std::chrono::milliseconds duration);

@@ -1,5 +1,5 @@
 #pragma once
-// A fresh folder for one test, removed afterwards, and whole files read and written as bytes.
+// A fresh folder for one test, removed afterwards, and whole files as bytes.
 
 #include <cstdlib>
 #include <filesystem>
@@ -19,12 +19,9 @@ public:
     }
     ~TempFolder()
     {
-        std::error_code error; // a test may have taken its write bits away
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, error);
+        std::error_code error;
         std::filesystem::remove_all(path_, error);
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
     const std::filesystem::path& Path() const { return path_; }
 
 private:

@@ -33,10 +33,9 @@ void StopGroup(pid_t pid)
         waitpid(pid, nullptr, 0);
 }
 
-// Whether a window manager takes a new window in: frames it or gives it a WM_STATE.
-// Some announce themselves before they are ready and lose a window mapped too soon:
-// map another until the deadline.
-bool ManagesWindows(Display* display, std::chrono::seconds patience)
+// Whether a window manager frames a new window or gives it a WM_STATE. Some announce
+// themselves before they are ready and lose a window mapped too soon: map another until the deadline.
+bool ManagesWindows(Display* display)
 {
     Window root = DefaultRootWindow(display);
     return Eventually([&] {
@@ -52,9 +51,8 @@ bool ManagesWindows(Display* display, std::chrono::seconds patience)
                    Property(display, probe, "WM_STATE");
         }, 250ms);
         XDestroyWindow(display, probe);
-        XSync(display, False);
         return managed;
-    }, patience);
+    }, 20s);
 }
 
 // Windows of other clients come and go while the tests look at them.
@@ -90,7 +88,7 @@ try {
     char folder[] = "/tmp/lookout-screen-XXXXXX";
     if (!mkdtemp(folder))
         throw std::runtime_error("mkdtemp failed");
-    configFolder_ = folder;
+    folder_ = folder;
     StartServer(width, height, server);
     display_ = XOpenDisplay(name_.c_str());
     if (!display_)
@@ -111,8 +109,8 @@ void VirtualScreen::Stop()
         XCloseDisplay(display_);
     StopGroup(windowManager_);
     StopGroup(server_);
-    if (!configFolder_.empty())
-        std::filesystem::remove_all(configFolder_);
+    if (!folder_.empty())
+        std::filesystem::remove_all(folder_);
 }
 
 void VirtualScreen::StartServer(int width, int height, Server server)
@@ -120,21 +118,18 @@ void VirtualScreen::StartServer(int width, int height, Server server)
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
         throw std::runtime_error("pipe failed");
-    std::string fd = std::to_string(pipeFds[1]);
-    if (server == Server::Xvfb) {
-        server_ = Spawn({"Xvfb", "-displayfd", fd, "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24",
-                         "-nolisten", "tcp", "-wr", "-noreset"}, {}, "/dev/null", pipeFds[1]);
-    } else {
-        // One dummy output; the test splits the screen into monitors with RandR.
-        std::ofstream(configFolder_ + "/xorg.conf")
-            << "Section \"Device\"\n Identifier \"dummy\"\n Driver \"dummy\"\n VideoRam 65536\nEndSection\n"
-               "Section \"Monitor\"\n Identifier \"monitor\"\n HorizSync 5.0-1000.0\n VertRefresh 5.0-200.0\nEndSection\n"
-               "Section \"Screen\"\n Identifier \"screen\"\n Device \"dummy\"\n Monitor \"monitor\"\n DefaultDepth 24\n"
-               " SubSection \"Display\"\n  Depth 24\n  Virtual " << width << " " << height << "\n EndSubSection\nEndSection\n";
-        server_ = Spawn({"Xorg", "-displayfd", fd, "-config", configFolder_ + "/xorg.conf", "-configdir",
-                         configFolder_ + "/none", "-logfile", configFolder_ + "/xorg.log", "-nolisten", "tcp",
-                         "-noreset"}, {}, "/dev/null", pipeFds[1]);
+    std::vector<std::string> command{"Xvfb", "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24", "-wr"};
+    if (server == Server::XorgDummy) { // one dummy output; the test splits it into monitors
+        std::ofstream(folder_ + "/xorg.conf")
+            << "Section \"Device\"\nIdentifier \"d\"\nDriver \"dummy\"\nVideoRam 65536\nEndSection\n"
+               "Section \"Monitor\"\nIdentifier \"m\"\nHorizSync 5-1000\nVertRefresh 5-200\nEndSection\n"
+               "Section \"Screen\"\nIdentifier \"s\"\nDevice \"d\"\nMonitor \"m\"\nDefaultDepth 24\n"
+               "SubSection \"Display\"\nVirtual "
+            << width << " " << height << "\nEndSubSection\nEndSection\n";
+        command = {"Xorg", "-config", folder_ + "/xorg.conf", "-configdir", folder_ + "/none", "-logfile", folder_ + "/xorg.log"};
     }
+    command.insert(command.end(), {"-displayfd", std::to_string(pipeFds[1]), "-nolisten", "tcp", "-noreset"});
+    server_ = Spawn(command, {}, "/dev/null", pipeFds[1]);
     close(pipeFds[1]);
     std::string number;
     char c;
@@ -142,39 +137,32 @@ void VirtualScreen::StartServer(int width, int height, Server server)
         number += c;
     close(pipeFds[0]);
     if (number.empty())
-        throw std::runtime_error(server == Server::Xvfb ? "Xvfb did not start (is the xvfb package installed?)"
-                                                        : "Xorg did not start (needs root and xserver-xorg-video-dummy)");
+        throw std::runtime_error(command[0] + " did not start (Xorg needs root and xserver-xorg-video-dummy)");
     name_ = ":" + number;
 }
 
 void VirtualScreen::StartWindowManager(const std::string& windowManager)
 {
-    const std::string& folder = configFolder_;
-    // Each gets a home of its own, so that nothing is read from or written to the user's.
-    std::vector<std::string> variables{"DISPLAY=" + name_, "HOME=" + folder, "XDG_CONFIG_HOME=" + folder,
-                                       "GSETTINGS_BACKEND=memory", "QT_QPA_PLATFORM=xcb", "KWIN_COMPOSE=N"};
-    // Each as a new user has it, with the files it cannot do without; some take their
-    // settings over D-Bus. twm places windows without asking where, in a font the bare server has.
-    std::ofstream(folder + "/i3.conf") << "# i3 config file (v4)\nfont pango:monospace 8\n";
-    std::ofstream(folder + "/bspwmrc") << "#!/bin/sh\n";
-    std::filesystem::permissions(folder + "/bspwmrc", std::filesystem::perms::owner_all);
-    std::ofstream(folder + "/twmrc") << "RandomPlacement\nTitleFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\n"
-                                        "ResizeFont \"fixed\"\nIconManagerFont \"fixed\"\n";
+    // Each as a new user has it, at home in the screen's folder, with the files it cannot do
+    // without; some take their settings over D-Bus. twm places windows itself, in a font the bare server has.
+    std::ofstream(folder_ + "/i3.conf") << "# i3 config file (v4)\nfont pango:monospace 8\n";
+    std::ofstream(folder_ + "/bspwmrc") << "#!/bin/sh\n";
+    std::filesystem::permissions(folder_ + "/bspwmrc", std::filesystem::perms::owner_all);
+    std::ofstream(folder_ + "/twmrc") << "RandomPlacement\nTitleFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\n"
+                                         "ResizeFont \"fixed\"\nIconManagerFont \"fixed\"\n";
     const std::map<std::string, std::vector<std::string>> commands{
         {"openbox", {"openbox", "--sm-disable"}},
         {"xfwm4", {"dbus-run-session", "xfwm4", "--sm-client-disable"}},
         {"kwin_x11", {"dbus-run-session", "kwin_x11"}},
         {"mutter", {"dbus-run-session", "mutter", "--x11", "--replace", "--sm-disable"}},
-        {"i3", {"i3", "-c", folder + "/i3.conf"}},
+        {"i3", {"i3", "-c", folder_ + "/i3.conf"}},
         {"awesome", {"awesome"}},
         {"fluxbox", {"fluxbox"}},
-        {"bspwm", {"bspwm", "-c", folder + "/bspwmrc"}},
-        {"twm", {"twm", "-f", folder + "/twmrc"}}};
-    auto command = commands.find(windowManager);
-    if (command == commands.end())
-        throw std::runtime_error("no such window manager in the tests: " + windowManager);
-    windowManager_ = Spawn(command->second, variables);
-    if (!ManagesWindows(display_, 20s))
+        {"bspwm", {"bspwm", "-c", folder_ + "/bspwmrc"}},
+        {"twm", {"twm", "-f", folder_ + "/twmrc"}}};
+    windowManager_ = Spawn(commands.at(windowManager), {"DISPLAY=" + name_, "HOME=" + folder_, "XDG_CONFIG_HOME=" + folder_,
+                                                       "GSETTINGS_BACKEND=memory", "QT_QPA_PLATFORM=xcb", "KWIN_COMPOSE=N"});
+    if (!ManagesWindows(display_))
         throw std::runtime_error(windowManager + " did not start");
 }
 
@@ -218,12 +206,9 @@ VirtualScreen& SharedScreen()
 
 bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds patience)
 {
-    auto deadline = std::chrono::steady_clock::now() + patience;
-    while (!condition()) {
+    for (auto deadline = std::chrono::steady_clock::now() + patience; !condition(); std::this_thread::sleep_for(10ms))
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        std::this_thread::sleep_for(10ms);
-    }
     return true;
 }
 

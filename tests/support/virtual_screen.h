@@ -1,7 +1,7 @@
 #pragma once
-// A virtual X server of the tests' own, on a free display number, with an optional
-// window manager; stopped when the object goes. Xvfb, or Xorg with the dummy video
-// driver where RandR monitors matter (Xvfb ignores them); Xorg needs root.
+// A virtual X server of the tests' own on a free display number, with an optional window
+// manager, stopped when the object goes. Xorg with the dummy driver (root only) where RandR
+// monitors matter: Xvfb ignores them.
 
 #include <X11/Xlib.h>
 
@@ -15,8 +15,8 @@
 class VirtualScreen {
 public:
     enum class Server { Xvfb, XorgDummy };
-    // windowManager: "" for none, or openbox, xfwm4, kwin_x11, mutter, i3, awesome,
-    // fluxbox, bspwm, twm. Returns once it manages windows.
+    // windowManager: "" or openbox, xfwm4, kwin_x11, mutter, i3, awesome, fluxbox, bspwm, twm;
+    // returns once it manages windows.
     explicit VirtualScreen(int width = 1024, int height = 768, const std::string& windowManager = "",
                            Server server = Server::Xvfb);
     ~VirtualScreen();
@@ -24,12 +24,12 @@ public:
     VirtualScreen& operator=(const VirtualScreen&) = delete;
 
     const std::string& Name() const { return name_; } // ":N"
-    Display* Connection() const { return display_; }   // the tests' own connection
+    Display* Connection() const { return display_; }
 
-    // What the screen shows in a rectangle, row after row, as 0xRRGGBB.
+    // Row after row, as 0xRRGGBB.
     std::vector<unsigned> Pixels(int left, int top, int width, int height) const;
     unsigned ScreenPixel(int x, int y) const { return Pixels(x, y, 1, 1)[0]; }
-    // Pointer, buttons and keys through XTest, synchronised with the server.
+    // Through XTest, synchronised with the server.
     void MovePointer(int x, int y) const;
     void Button(unsigned button, bool down) const;
     void Key(const char* keysym, bool down) const;
@@ -40,17 +40,16 @@ private:
     void Stop();
 
     std::string name_;
-    std::string configFolder_; // the servers' and window managers' files
+    std::string folder_; // the server's and window manager's files
     pid_t server_ = -1;
     pid_t windowManager_ = -1;
     Display* display_ = nullptr;
 };
 
-// Installs one virtual screen for the whole test program and points DISPLAY at it.
+// One screen for the whole test program, with DISPLAY pointing at it.
 VirtualScreen& SharedScreen();
 
-// Starts a program in a process group of its own, with some variables set, its output
-// dropped and its errors in a file (dropped too by default).
+// Starts a program in a process group of its own, its output dropped and its errors in a file.
 pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& variables = {},
             const std::string& errorFile = "/dev/null", int keepFd = -1);
 
@@ -58,7 +57,6 @@ pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::stri
 bool Eventually(const std::function<bool()>& condition,
                 std::chrono::milliseconds patience = std::chrono::milliseconds(3000));
 
-// A window's children, bottom first.
-std::vector<Window> Children(Display* display, Window window);
-// The first 32-bit item of a window's property, if it has one.
+std::vector<Window> Children(Display* display, Window window); // bottom first
+// The first 32-bit item of a window's property.
 std::optional<long> Property(Display* display, Window window, const char* name);
