@@ -19,19 +19,13 @@ namespace {
 
 class Settings : public ::testing::Test {
 protected:
-    std::wstring Read(const std::wstring& section, const std::wstring& key) const
-    {
-        return ReadIni(section, key, file.wstring(), L"default");
-    }
-    void Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) const
-    {
-        WriteIni(section, key, value, file.wstring());
-    }
-    std::size_t FilesIn(const fs::path& path) const { return std::distance(fs::directory_iterator(path), {}); }
+    std::wstring Read(const std::wstring& section, const std::wstring& key) { return ReadIni(section, key, file, L"default"); }
+    void Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) { WriteIni(section, key, value, file); }
+    std::size_t FilesIn(const fs::path& path) { return std::distance(fs::directory_iterator(path), {}); }
 
     TempFolder temp;
     fs::path folder = temp.Path();
-    fs::path file = folder / "lookout.ini";
+    std::wstring file = (folder / "lookout.ini").wstring();
 };
 
 TEST(PathHelpers, AddBackslashAndTheCaseNormalisedCopy)
@@ -49,16 +43,16 @@ TEST_F(Settings, HandEditedFilesReadAsWindowsReadsThem)
 {
     EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Top"), L"default"); // no file, no file name, a FIFO that must not hang
     EXPECT_EQ(ReadIni(L"Tarvex Blinkmor", L"Left", L"", L"default"), L"default");
-    ASSERT_EQ(mkfifo((folder / "fifo.ini").c_str(), 0600), 0);
-    EXPECT_EQ(ReadIni(L"Tarvex Blinkmor", L"Left", (folder / "fifo.ini").wstring(), L"default"), L"default");
+    ASSERT_EQ(mkfifo((folder / "lookout.ini").c_str(), 0600), 0);
+    EXPECT_EQ(Read(L"Tarvex Blinkmor", L"Left"), L"default");
+    fs::remove(file);
 
     WriteBytes(file, "\xEF\xBB\xBFtop=before any section\n[ TARVEX blinkmor ]\r\n  tOP\t=  12 \r\n;left=commented out\n"
                      "Title=\"  quoted  \"\nSplit=1\r2\nempty=\nTOP=second\n[tarvex blinkmor]\nleft=in the second one\n"
                      "[Other]\r\nleft=3\r");
-    const wchar_t* cases[][3] = {{L"Tarvex Blinkmor", L"Top", L"12"},       {L"Tarvex Blinkmor", L"Title", L"  quoted  "},
-                                 {L"Tarvex Blinkmor", L"Split", L"1"},      {L"Tarvex Blinkmor", L"Left", L"default"},
-                                 {L"Tarvex Blinkmor", L"Empty", L"default"}, {L"Other", L"Left", L"3"},
-                                 {L"Missing", L"Left", L"default"}};
+    const wchar_t* cases[][3] = {{L"Tarvex Blinkmor", L"Top", L"12"}, {L"Tarvex Blinkmor", L"Title", L"  quoted  "},
+        {L"Tarvex Blinkmor", L"Split", L"1"}, {L"Tarvex Blinkmor", L"Left", L"default"},
+        {L"Tarvex Blinkmor", L"Empty", L"default"}, {L"Other", L"Left", L"3"}, {L"Missing", L"Left", L"default"}};
     for (const auto& [section, key, value] : cases)
         EXPECT_EQ(Read(section, key), value) << key;
 
@@ -75,7 +69,7 @@ TEST_F(Settings, WritesCreateWhatIsMissingAndChangeOnlyTheirOwnValue)
     umask(previous);
     Write(L"tarvex blinkmor", L"Left", L"6300");
     EXPECT_EQ(FileBytes(file), "[Tarvex Blinkmor]\nTop=4500\nLeft=6300\n");
-    EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640)); // as the umask of the first write asked
 
     const struct {
         std::string before, section, key, after;
@@ -136,8 +130,7 @@ TEST_F(Settings, WritesThatCannotBeDoneLeaveEverythingAsItWas)
     Write(L"a", L"x", std::wstring(1000, L'v'));
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
-
-    chmod(file.c_str(), 0444);
+    fs::permissions(file, fs::perms(0444));
     Write(L"a", L"x", L"2");
     EXPECT_EQ(FileBytes(file), "[a]\nx=1\n");
 

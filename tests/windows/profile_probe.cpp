@@ -1,12 +1,7 @@
-// Applies settings writes and reads through the system's own profile calls, for
-// comparing our Linux settings store with them.
-//
+// Applies settings writes and reads through the system's own profile calls:
 //   profile_probe OPERATIONS RESULTS
-//
-// OPERATIONS has one operation a line, its fields separated by tabs:
-//   W <file> <section> <key> <value>    WritePrivateProfileStringA
-//   R <file> <section> <key>            GetPrivateProfileStringA, 2048 bytes, default ""
-// RESULTS gets one line for each read: the text read.
+// OPERATIONS: one a line, tab-separated: "W file section key value" (WritePrivateProfileStringA)
+// or "R file section key" (GetPrivateProfileStringA, 2048 bytes, default ""). RESULTS: each read's text.
 
 #include <windows.h>
 
