@@ -1,7 +1,6 @@
-// Val on any text must give a finite number or RuntimeError, agree with strtod on the
-// number it reads (blanks left out), and read back every number NumberText writes.
-// Input: a mode byte, then the text: UTF-8 when mode % 8 == 0, else one character a byte.
-// Its first four bytes are also a float for NumberText.
+// Val on any text gives a finite number or RuntimeError, agrees with strtod on the number it reads
+// (blanks left out) and reads back what NumberText writes. Input: a mode byte, then the text (UTF-8
+// when mode % 8 == 0, else a character a byte) whose first four bytes are also a float for NumberText.
 
 #include <bit>
 #include <cerrno>

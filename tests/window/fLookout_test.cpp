@@ -95,31 +95,30 @@ TEST_F(Eyes, AStillPointerCostsNothingAndEveryCircleIsDrawn)
     Tick(5);
     EXPECT_EQ(XNextRequest(display) - firstRequest, 0u);
 
+    // The expected image: the one before, with every tick's circles drawn straight into it.
     NativeForm& native = *head->Native();
-    Pixmap expected = XCreatePixmap(display, native.image, native.width, native.height,
-                                    DefaultDepth(display, DefaultScreen(display)));
+    const int width = native.width, height = native.height;
+    Pixmap expected = XCreatePixmap(display, native.image, width, height, DefaultDepth(display, DefaultScreen(display)));
     GC gc = XCreateGC(display, expected, 0, nullptr);
-    XCopyArea(display, native.image, expected, gc, 0, 0, native.width, native.height, 0, 0);
-    auto drawCircle = [&](int x, int y, int radius, COLORREF color) {
-        XSetForeground(display, gc, PixelOf(color));
-        XFillArc(display, expected, gc, x - radius, y - radius, 2 * radius, 2 * radius, 0, 360 * 64);
-        XDrawArc(display, expected, gc, x - radius, y - radius, 2 * radius, 2 * radius, 0, 360 * 64);
-    };
+    XCopyArea(display, native.image, expected, gc, 0, 0, width, height, 0, 0);
     const int pointer[][2] = {{700, eyeY}, {91, 900}, {-150, eyeY}, {-150, eyeY}};
     const int pupil[][2] = {{5, 0}, {0, 5}, {-5, 0}, {-5, 0}}; // far away: 5 pixels straight
     for (int i = 0; i < 4; ++i) {
         LookAt(pointer[i][0], pointer[i][1]);
         EXPECT_TRUE(pupil[i][1] != 0 || PupilAt(leftEyeX, leftEyeX + pupil[i][0], eyeY)) << i; // seen at once
-        for (int eyeX : {leftEyeX, rightEyeX})
-            drawCircle(eyeX, eyeY, 12, 0x80FF80);
-        for (int eyeX : {leftEyeX, rightEyeX})
-            drawCircle(eyeX + pupil[i][0], eyeY + pupil[i][1], 7, 0);
+        for (int circle = 0; circle < 4; ++circle) {
+            int eyeX = circle % 2 ? rightEyeX : leftEyeX, r = circle < 2 ? 12 : 7, x = eyeX - r, y = eyeY - r;
+            x += circle < 2 ? 0 : pupil[i][0], y += circle < 2 ? 0 : pupil[i][1];
+            XSetForeground(display, gc, PixelOf(circle < 2 ? 0x80FF80 : 0));
+            XFillArc(display, expected, gc, x, y, 2 * r, 2 * r, 0, 360 * 64);
+            XDrawArc(display, expected, gc, x, y, 2 * r, 2 * r, 0, 360 * 64);
+        }
     }
-    XImage* want = XGetImage(display, expected, 0, 0, native.width, native.height, AllPlanes, ZPixmap);
-    XImage* have = XGetImage(display, native.image, 0, 0, native.width, native.height, AllPlanes, ZPixmap);
+    XImage* want = XGetImage(display, expected, 0, 0, width, height, AllPlanes, ZPixmap);
+    XImage* have = XGetImage(display, native.image, 0, 0, width, height, AllPlanes, ZPixmap);
     int differing = 0;
-    for (int y = 0; y < native.height; ++y)
-        for (int x = 0; x < native.width; ++x)
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
             differing += XGetPixel(want, x, y) != XGetPixel(have, x, y);
     EXPECT_EQ(differing, 0);
     XDestroyImage(want);
