@@ -1,20 +1,18 @@
-// Any settings file and one value read from it and written into it. A read gives what the
-// text holds whatever the names' letter case, never a line break, and through the files fits
-// its buffer with a NUL after it. A refused write leaves the file as it was; a taken one reads
-// back as in a file of that one line and leaves every other setting as it was.
+// Any settings file and one value read from it and written into it. A read gives what the text
+// holds whatever the names' letter case, never a line break, and through the files fits its buffer
+// with a NUL after it. A refused write leaves the file as it was; a taken one reads back as in a
+// file of that one line and leaves every other setting as it was.
 // Input: a mode byte, then "section\0key\0value\0" and the file. Mode 0x10 and 0x20 take the
-// section and the key from the file; mode % 16 == 0 also goes through the files, with no
-// file at first when 0x80 is set and the file is empty.
+// section and the key from the file; mode % 16 == 0 also goes through the files, with no file
+// at first when 0x80 is set and the file is empty.
 
-#include <algorithm>
+#include <unistd.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "fuzz_text.h"
 #include "profile_text.h"
@@ -35,8 +33,8 @@ std::string SwapCase(std::string name)
 std::vector<std::string> Names(std::string_view text, bool sections)
 {
     std::vector<std::string> names;
-    for (std::size_t start = 0; start < text.size() && names.size() < 16;) {
-        std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+    for (std::size_t start = 0, end; start < text.size() && names.size() < 16; start = end + 1) {
+        end = std::min(text.find_first_of("\r\n", start), text.size());
         std::string_view line = text.substr(start, end - start);
         std::size_t first = std::min(line.find_first_not_of(" \t"), line.size());
         bool header = line.substr(first).starts_with('[');
@@ -44,7 +42,6 @@ std::vector<std::string> Names(std::string_view text, bool sections)
             std::string_view name = header ? line.substr(first + 1, line.find(']') - first - 1) : line.substr(0, line.find('='));
             names.emplace_back(name.substr(0, name.find('\0'))); // the store takes C strings
         }
-        start = end + 1;
     }
     return names;
 }
@@ -56,28 +53,17 @@ std::string Field(std::string_view& rest)
     return field;
 }
 
-void CheckWritten(std::string_view before, std::string_view after, const std::string& section, const std::string& key,
-                  const std::string& value)
-{
-    const std::string alone = "[" + section + "]\n" + key + "=" + value + "\n";
-    Check(FindValue(after, SwapCase(section), SwapCase(key)) == FindValue(alone, section, key), "no read back");
-    for (const std::string& s : Names(before, true))
-        for (const std::string& k : Names(before, false))
-            Check(FindValue(alone, s, k) || FindValue(after, s, k) == FindValue(before, s, k), "another setting changed");
-}
-
 // The real calls on a real file, in a folder of this process's own under TMPDIR.
 void ThroughFiles(std::string_view before, bool fileMissing, const std::string& section, const std::string& key,
                   const std::string& value, bool storable)
 {
-    static const std::string folder = std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/lookout-fuzz-" +
-                                      std::to_string(getpid());
-    std::filesystem::create_directories(folder);
+    static const std::string folder =
+        std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/lookout-fuzz-" + std::to_string(getpid());
     const std::string path = folder + "/settings.ini";
+    std::filesystem::create_directories(folder);
     std::filesystem::remove(path);
     if (!fileMissing)
         std::ofstream(path, std::ios::binary) << before;
-
     std::vector<char> buffer(value.size() + 1, '\x7F'); // exactly the size given, so ASan sees any overrun
     auto read = [&](const std::string& s, const std::string& k) {
         DWORD count = GetPrivateProfileStringA(s.c_str(), k.c_str(), "(none)", buffer.data(), buffer.size(), path.c_str());
@@ -105,14 +91,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size == 0)
         return 0;
-    const std::uint8_t mode = data[0];
     std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
     std::string section = Field(rest), key = Field(rest), value = Field(rest);
     const std::string_view before = rest;
-    if (auto names = Names(before, true); mode & 0x10 && !names.empty())
-        section = names[(mode >> 6) % names.size()];
-    if (auto names = Names(before, false); mode & 0x20 && !names.empty())
-        key = names[(mode >> 6) % names.size()];
+    const std::vector<std::string> sections = Names(before, true), keys = Names(before, false);
+    if (data[0] & 0x10 && !sections.empty())
+        section = sections[(data[0] >> 6) % sections.size()];
+    if (data[0] & 0x20 && !keys.empty())
+        key = keys[(data[0] >> 6) % keys.size()];
 
     std::optional<std::string_view> found = FindValue(before, section, key);
     Check(!found || found->find_first_of("\r\n") == std::string_view::npos, "a value has a line break in it");
@@ -123,9 +109,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                           section.find(']') == std::string::npos && key.find('=') == std::string::npos &&
                           !keyStart.starts_with(';') && !keyStart.starts_with('[');
     Check(profile_text::CanStore(section, key, value) == storable, "CanStore refuses what it can store, or the reverse");
-    if (storable)
-        CheckWritten(before, profile_text::SetValue(before, section, key, value), section, key, value);
-    if (mode % 16 == 0)
-        ThroughFiles(before, before.empty() && mode & 0x80, section, key, value, storable);
+    if (storable) {
+        const std::string after = profile_text::SetValue(before, section, key, value);
+        const std::string alone = "[" + section + "]\n" + key + "=" + value + "\n";
+        Check(FindValue(after, SwapCase(section), SwapCase(key)) == FindValue(alone, section, key), "no read back");
+        for (const std::string& s : sections)
+            for (const std::string& k : keys)
+                Check(FindValue(alone, s, k) || FindValue(after, s, k) == FindValue(before, s, k), "another setting changed");
+    }
+    if (data[0] % 16 == 0)
+        ThroughFiles(before, before.empty() && data[0] & 0x80, section, key, value, storable);
     return 0;
 }
