@@ -28,16 +28,6 @@ protected:
     std::wstring file = (folder / "lookout.ini").wstring();
 };
 
-TEST(PathHelpers, AddBackslashAndTheCaseNormalisedCopy)
-{
-    std::wstring empty, root = L"C:\\", folder = L"/home/ann/bin";
-    EXPECT_EQ(AddBackslash(empty), L"\\");
-    EXPECT_EQ(AddBackslash(root), L"C:\\");
-    EXPECT_EQ(&AddBackslash(folder), &folder);
-    EXPECT_EQ(folder, L"/home/ann/bin\\");
-    EXPECT_EQ(CaseNormalised(L"c:\\my files\\x_y(copy)\\PROGRA~1\\Tool.EXE"), L"C:\\My Files\\X_Y(Copy)\\Progra~1\\Tool.exe");
-}
-
 // A file as people edit it: names in any case, blanks, comments, quotes, CR/LF and lone CRs.
 TEST_F(Settings, HandEditedFilesReadAsWindowsReadsThem)
 {
@@ -163,6 +153,8 @@ TEST_F(Settings, TheSettingsFileLiesBesideTheProgramUnderItsLongName)
     const fs::path self = fs::canonical("/proc/self/exe");
     EXPECT_EQ(AppPath, self.parent_path().wstring() + L"\\");
     EXPECT_EQ(ExeName, self.stem().wstring());
+    // Where names ignore case and the long name can't be had, the path is cased as Windows shows it.
+    EXPECT_EQ(CaseNormalised(L"c:\\my files\\x_y(copy)\\PROGRA~1\\Tool.EXE"), L"C:\\My Files\\X_Y(Copy)\\Progra~1\\Tool.exe");
 }
 
 } // namespace

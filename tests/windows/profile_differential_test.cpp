@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 
 #include "winapi.h"
 
@@ -83,9 +82,9 @@ TEST(ProfileDifferential, OurStoreReadsAndWritesAsWinesDoes)
     fs::create_directories(folder / "wine");
     fs::create_directories(folder / "ours");
 
-    // Writes first, then a read of every name: a line "W|R <file> <section> <key> [<value>]".
+    // Writes first, then a read of every name, each a line of the probe's.
     std::vector<std::string> files(250);
-    std::vector<std::vector<std::string>> operations(files.size());
+    std::vector<std::vector<std::vector<std::string>>> operations(files.size());
     std::ofstream list(folder / "operations.txt", std::ios::binary);
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string file = "case" + std::to_string(i) + ".ini";
@@ -93,13 +92,14 @@ TEST(ProfileDifferential, OurStoreReadsAndWritesAsWinesDoes)
             for (const char* side : {"wine", "ours"})
                 std::ofstream(folder / side / file, std::ios::binary) << files[i];
         for (int w = 1 + random_() % 5; w > 0; --w) // Wine keeps blanks at a written value's end until it next reads
-            operations[i].push_back("W\t" + (random_() % 8 ? MixedCase(Pick(sections)) : "New Section") + "\t" +
-                                    MixedCase(Pick(keys)) + "\t" + Pick({"", " spaced out", Value()}));
+            operations[i].push_back({"W", random_() % 8 ? MixedCase(Pick(sections)) : "New Section", MixedCase(Pick(keys)),
+                                     Pick({"", " spaced out", Value()})});
         for (const std::string& section : sections)
             for (const std::string& key : keys)
-                operations[i].push_back("R\t" + MixedCase(section) + "\t" + MixedCase(key));
-        for (const std::string& op : operations[i])
-            list << op.substr(0, 2) << WindowsPath(folder / "wine" / file) << op.substr(1) << '\n';
+                operations[i].push_back({"R", MixedCase(section), MixedCase(key)});
+        for (const auto& f : operations[i])
+            list << f[0] << '\t' << WindowsPath(folder / "wine" / file) << '\t' << f[1] << '\t' << f[2]
+                 << (f.size() > 3 ? "\t" + f[3] : "") << '\n';
     }
     list.close();
     const std::string command = "wine '" + std::string(probe) + "' '" + WindowsPath(folder / "operations.txt") +
@@ -109,11 +109,7 @@ TEST(ProfileDifferential, OurStoreReadsAndWritesAsWinesDoes)
     std::ifstream wineReads(folder / "results.txt", std::ios::binary);
     for (std::size_t i = 0; i < files.size(); ++i) {
         const fs::path ours = folder / "ours" / ("case" + std::to_string(i) + ".ini");
-        for (const std::string& op : operations[i]) {
-            std::vector<std::string> f;
-            std::istringstream fields(op + "\t");
-            for (std::string field; std::getline(fields, field, '\t');)
-                f.push_back(field);
+        for (const auto& f : operations[i]) {
             char buffer[2048];
             if (f[0] == "W") {
                 WritePrivateProfileStringA(f[1].c_str(), f[2].c_str(), f[3].c_str(), ours.c_str());
@@ -122,7 +118,7 @@ TEST(ProfileDifferential, OurStoreReadsAndWritesAsWinesDoes)
             DWORD count = GetPrivateProfileStringA(f[1].c_str(), f[2].c_str(), "", buffer, sizeof buffer, ours.c_str());
             std::string wine;
             ASSERT_TRUE(std::getline(wineReads, wine)) << "the probe gave fewer reads than asked";
-            ASSERT_EQ(std::string(buffer, count), wine) << "case " << i << ", " << op << ", starting file:\n" << files[i];
+            ASSERT_EQ(std::string(buffer, count), wine) << "case " << i << ", [" << f[1] << "] " << f[2] << ", starting file:\n" << files[i];
         }
         ASSERT_EQ(WineLayout(ours), WineLayout(folder / "wine" / ours.filename())) << "case " << i << ":\n" << files[i];
     }
