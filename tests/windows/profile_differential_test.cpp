@@ -98,8 +98,8 @@ TEST(ProfileDifferential, OurStoreReadsAndWritesAsWinesDoes)
             for (const std::string& key : keys)
                 operations[i].push_back({"R", MixedCase(section), MixedCase(key)});
         for (const auto& f : operations[i])
-            list << f[0] << '\t' << WindowsPath(folder / "wine" / file) << '\t' << f[1] << '\t' << f[2]
-                 << (f.size() > 3 ? "\t" + f[3] : "") << '\n';
+            list << f[0] << '\n' << WindowsPath(folder / "wine" / file) << '\n' << f[1] << '\n' << f[2] << '\n'
+                 << (f.size() > 3 ? f[3] + '\n' : "");
     }
     list.close();
     const std::string command = "wine '" + std::string(probe) + "' '" + WindowsPath(folder / "operations.txt") +
