@@ -1,10 +1,6 @@
-// Val on any text: it must not crash, must give a finite number or RuntimeError,
-// must agree with strtod on the number it reads (blanks left out), and must
-// read back every number NumberText writes.
-//
-// Input: a mode byte, then the text's bytes: as UTF-8, as the program reads the
-// settings file, when mode % 8 == 0, else one character a byte. The first four
-// bytes after the mode are also a float for NumberText.
+// Val on any text gives a finite number or RuntimeError, agrees with strtod on the number it reads
+// (blanks left out) and reads back what NumberText writes. Input: a mode byte, then the text (UTF-8
+// when mode % 8 == 0, else a character a byte) whose first four bytes are also a float for NumberText.
 
 #include <bit>
 #include <cerrno>
@@ -12,52 +8,17 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <regex>
 
 #include "Val.h"
 #include "app_services.h"
 #include "fuzz_text.h"
 #include "runtime_error.h"
 
-using fuzz_text::Check;
-
 namespace {
 
-// What Val should give, worked out another way: the longest start of the text
-// (blanks left out) of the form [sign] digits [. digits] [E [sign] digits], read
-// by strtod. Nothing means too large for a double; tooSmall, that strtod underflowed.
-std::optional<double> Expected(const std::wstring& text, bool& tooSmall)
-{
-    std::string kept;
-    for (wchar_t c : text)
-        if (c != L' ' && c != L'\t' && c != L'\n')
-            kept += c >= 0 && c < 0x80 ? static_cast<char>(c) : '?';
-    auto digitsAt = [&](std::size_t at) {
-        std::size_t n = 0;
-        while (at + n < kept.size() && kept[at + n] >= '0' && kept[at + n] <= '9')
-            ++n;
-        return n;
-    };
-    std::size_t at = kept.starts_with('+') || kept.starts_with('-') ? 1 : 0;
-    std::size_t whole = digitsAt(at);
-    at += whole;
-    bool point = at < kept.size() && kept[at] == '.';
-    std::size_t fraction = point ? digitsAt(at + 1) : 0;
-    if (whole + fraction == 0)
-        return 0.0;
-    std::size_t length = at + (point ? 1 + fraction : 0);
-    // An exponent counts only right after a digit: "7.e1" reads as 7.
-    if ((!point || fraction > 0) && length < kept.size() && (kept[length] == 'e' || kept[length] == 'E')) {
-        std::size_t sign = length + 1 < kept.size() && (kept[length + 1] == '+' || kept[length + 1] == '-');
-        if (std::size_t exponent = digitsAt(length + 1 + sign))
-            length += 1 + sign + exponent;
-    }
-    errno = 0;
-    double value = std::strtod(kept.substr(0, length).c_str(), nullptr);
-    tooSmall = errno == ERANGE && std::fabs(value) < 1;
-    return errno == ERANGE && std::isinf(value) ? std::nullopt : std::optional(value);
-}
-
-std::optional<std::uint64_t> TryVal(const std::wstring& text) // as bits, so -0 and 0 differ
+// Val's result as bits (so -0 and 0 differ), nothing for an error.
+std::optional<std::uint64_t> TryVal(const std::wstring& text)
 {
     try {
         double value = Val(text);
@@ -74,20 +35,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size == 0)
         return 0;
-    const std::uint8_t mode = data[0];
     const std::string bytes(data + 1, data + size);
-    const std::wstring text = mode % 8 == 0 ? FromAnsi(bytes) : std::wstring(bytes.begin(), bytes.end());
+    const std::wstring text = data[0] % 8 == 0 ? FromAnsi(bytes) : std::wstring(bytes.begin(), bytes.end());
 
+    // The reference: the leading number with blanks left out, an exponent only right after a digit.
+    std::string kept;
+    for (wchar_t c : text)
+        if (c != L' ' && c != L'\t' && c != L'\n')
+            kept += c >= 0 && c < 0x80 ? static_cast<char>(c) : '?';
+    static const std::regex number(R"(^[+-]?(\d+(\.\d+)?|\.\d+)([eE][+-]?\d+)?)");
+    std::smatch match;
+    errno = 0;
+    double expected = std::regex_search(kept, match, number) ? std::strtod(match.str().c_str(), nullptr) : 0.0;
     std::optional<std::uint64_t> value = TryVal(text);
-    bool tooSmall = false;
-    std::optional<double> expected = Expected(text, tooSmall);
-    std::optional<std::uint64_t> expectedBits;
-    if (expected)
-        expectedBits = std::bit_cast<std::uint64_t>(*expected);
-    if (tooSmall) // strtod may keep a subnormal that Val rounds to zero
-        Check(value && (std::bit_cast<double>(*value) == 0 || value == expectedBits), "a number too small is not 0");
+    if (errno == ERANGE && std::isinf(expected))
+        Check(!value, "a number too large is not an error");
+    else if (errno == ERANGE) // strtod may keep a subnormal that Val rounds to zero
+        Check(value && (std::bit_cast<double>(*value) == 0 || *value == std::bit_cast<std::uint64_t>(expected)),
+              "a number too small is not 0");
     else
-        Check(value == expectedBits, "Val differs from strtod on the same number");
+        Check(value == std::bit_cast<std::uint64_t>(expected), "Val differs from strtod on the same number");
 
     std::uint32_t bits = 0;
     std::memcpy(&bits, bytes.data(), std::min(bytes.size(), sizeof bits));

@@ -4,11 +4,9 @@
 
 #include <X11/extensions/shape.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "cTrimmer.h"
 #include "fLookout.h"
+#include "temp_folder.h"
 #include "test_form.h"
 
 namespace {
@@ -19,63 +17,49 @@ std::vector<bool> ShapeCoverage(Form& form, int width, int height)
     Window window = WindowOf(form); // a form not yet loaded loads and trims itself here
     XSync(TheDisplay(), False);
     int count = 0, ordering = 0;
-    XRectangle* rectangles = XShapeGetRectangles(SharedScreen().Connection(), window, ShapeBounding, &count, &ordering);
+    XRectangle* r = XShapeGetRectangles(SharedScreen().Connection(), window, ShapeBounding, &count, &ordering);
     std::vector<bool> covered(static_cast<std::size_t>(width) * height, false);
     for (int i = 0; i < count; ++i)
-        for (int y = std::max(0, int(rectangles[i].y)); y < std::min(height, rectangles[i].y + rectangles[i].height); ++y)
-            for (int x = std::max(0, int(rectangles[i].x)); x < std::min(width, rectangles[i].x + rectangles[i].width); ++x)
+        for (int y = std::max(0, int(r[i].y)); y < std::min(height, r[i].y + r[i].height); ++y)
+            for (int x = std::max(0, int(r[i].x)); x < std::min(width, r[i].x + r[i].width); ++x)
                 covered[static_cast<std::size_t>(y) * width + x] = true;
-    if (rectangles)
-        XFree(rectangles);
+    XFree(r);
     return covered;
 }
 
 std::vector<bool> NotKeyColoured(const Picture& picture)
 {
-    std::vector<bool> opaque;
+    std::vector<bool> kept;
     for (std::uint32_t color : picture.pixels)
-        opaque.push_back(color != picture.pixels[0]);
-    return opaque;
+        kept.push_back(color != picture.pixels[0]);
+    return kept;
 }
 
-class Trimming : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { ConnectToTestScreen(); }
-};
-
-// The key colour is the top-left pixel's; the form's modes come back after trimming.
-TEST_F(Trimming, EveryPixelThatDiffersFromTheTopLeftOneIsKept)
+// The key colour is the top-left pixel's; the form's modes come back after trimming. Covered: a
+// picture all key, one with only the corner keyed, a row with a hole, a one-pixel run at the right edge.
+TEST(Trimming, EveryPixelThatDiffersFromTheTopLeftOneIsKept)
 {
+    ConnectToTestScreen();
     constexpr COLORREF key = 0x00FF00, ink = 0x123456;
-    Picture onlyCornerKeyed = MakePicture(7, 4, ink);
-    onlyCornerKeyed.pixels[0] = key;
-    Picture hole = MakePicture(9, 5, key);
-    for (int x = 1; x < 9; ++x) // a row to the right edge with a hole at column 4: two runs
+    Picture allKey{20, 20, std::vector<std::uint32_t>(400, key)}, corner{7, 4, std::vector<std::uint32_t>(28, ink)};
+    Picture hole{9, 5, std::vector<std::uint32_t>(45, key)};
+    corner.pixels[0] = key;
+    for (int x = 1; x < 9; ++x)
         hole.pixels[2 * 9 + x] = x == 4 ? key : ink;
-    hole.pixels[3 * 9 + 8] = ink; // a run of one pixel at the right edge
-    for (const Picture& picture : {MakePicture(20, 20, key), onlyCornerKeyed, hole}) {
+    hole.pixels[3 * 9 + 8] = ink;
+    for (const Picture& picture : {allKey, corner, hole}) {
         Form form(TestDesign(picture));
         cTrimmer().TrimForm(form);
         EXPECT_EQ(ShapeCoverage(form, picture.width, picture.height), NotKeyColoured(picture)) << picture.width;
         EXPECT_EQ(form.ScaleMode(), vbTwips);
         EXPECT_FALSE(form.AutoRedraw());
     }
-}
+    Form plain(TestDesign(std::nullopt, 30, 10)); // no picture: left rectangular
+    cTrimmer().TrimForm(plain);
+    EXPECT_EQ(ShapeCoverage(plain, 30, 10), std::vector<bool>(300, true));
 
-TEST_F(Trimming, AWindowWithoutAPictureStaysRectangularAndUntouched)
-{
-    Form form(TestDesign(std::nullopt, 30, 10));
-    form.ScaleMode(vbPixels);
-    cTrimmer().TrimForm(form);
-    EXPECT_EQ(ShapeCoverage(form, 30, 10), std::vector<bool>(300, true));
-    EXPECT_EQ(form.ScaleMode(), vbPixels);
-    EXPECT_FALSE(form.AutoRedraw());
-}
-
-TEST_F(Trimming, TheHeadIsCutToTheRunsOfItsPicture)
-{
-    std::ifstream file(LOOKOUT_PICTURE_BMP, std::ios::binary);
-    Picture picture = DecodeBmpFile(std::vector<std::uint8_t>{std::istreambuf_iterator<char>(file), {}});
+    std::string bmp = FileBytes(LOOKOUT_PICTURE_BMP);
+    Picture picture = DecodeBmpFile(std::vector<std::uint8_t>(bmp.begin(), bmp.end()));
     fLookout head;
     EXPECT_EQ(ShapeCoverage(head, picture.width, picture.height), NotKeyColoured(picture));
 }

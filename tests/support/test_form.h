@@ -3,21 +3,13 @@
 
 #include <X11/Xlib.h>
 
-#include <chrono>
 #include <cstdint>
 #include <optional>
-#include <thread>
-#include <vector>
 
 #include "display.h"
 #include "event_loop.h"
 #include "form.h"
 #include "virtual_screen.h"
-
-inline Picture MakePicture(int width, int height, COLORREF color)
-{
-    return Picture{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, color)};
-}
 
 // In twips and without a kept image, as a form starts out.
 inline FormDesign TestDesign(std::optional<Picture> picture, int width = 0, int height = 0)
@@ -40,13 +32,9 @@ inline void ConnectToTestScreen()
     OpenDisplay();
 }
 
-// Lets the program handle its events for a while.
-inline void PumpEvents(std::chrono::milliseconds duration)
+// Lets the program handle what the server has sent it so far.
+inline void HandleEvents()
 {
-    auto end = std::chrono::steady_clock::now() + duration;
-    while (std::chrono::steady_clock::now() < end) {
-        XSync(TheDisplay(), False);
-        DoEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    XSync(TheDisplay(), False);
+    DoEvents();
 }

@@ -11,8 +11,7 @@
 
 namespace {
 
-constexpr int windowLeft = 200, windowTop = 100;
-constexpr int leftEyeX = 39, rightEyeX = 143, eyeY = 162;
+constexpr int windowLeft = 200, windowTop = 100, leftEyeX = 39, rightEyeX = 143, eyeY = 162;
 
 class Eyes : public ::testing::Test {
 protected:
@@ -23,29 +22,33 @@ protected:
         head->Left(windowLeft * 15);
         head->Top(windowTop * 15);
         head->Show();
-        PumpEvents(std::chrono::milliseconds(50));
+        ASSERT_TRUE(Eventually([] {
+            HandleEvents();
+            XWindowAttributes attributes{};
+            return XGetWindowAttributes(TheDisplay(), WindowOf(*head), &attributes) && attributes.map_state == IsViewable;
+        }));
     }
     static void TearDownTestSuite() { delete head; }
 
-    // A tick as the program's loop runs it: events read first, the drawing sent after.
-    static void Tick()
+    // Places the pointer relative to the window and runs ticks as the program's loop does:
+    // events read first, the drawing sent after. Four let it rest, long enough for the
+    // window to stop asking where it is.
+    static void Tick(int ticks)
     {
-        DoEvents();
-        head->tmr_Timer();
-        DoEvents();
+        for (int i = 0; i < ticks; ++i) {
+            DoEvents();
+            head->tmr_Timer();
+            DoEvents();
+        }
     }
-
-    // Places the pointer relative to the window and runs `ticks` ticks; four let it rest,
-    // long enough for the window to stop asking where it is.
     static void LookAt(int x, int y, int ticks = 1)
     {
         SharedScreen().MovePointer(windowLeft + x, windowTop + y);
-        for (int i = 0; i < ticks; ++i)
-            Tick();
+        Tick(ticks);
     }
 
-    // Whether the black pixels within an eye's disc are a pupil centred on (x, y).
-    static testing::AssertionResult PupilAt(int eyeX, double x, double y)
+    // Whether the black pixels within an eye's disc are a pupil (radius 7) centred on (x, y).
+    static bool PupilAt(int eyeX, double x, double y)
     {
         double sumX = 0, sumY = 0;
         int count = 0;
@@ -56,105 +59,81 @@ protected:
                     sumY += py;
                     ++count;
                 }
-        if (count > 100 && std::abs(sumX / count - x) < 0.5 && std::abs(sumY / count - y) < 0.5) // radius 7
-            return testing::AssertionSuccess();
-        return testing::AssertionFailure() << "eye at " << eyeX << ": " << count << " black pixels centred on ("
-                                           << sumX / count << ", " << sumY / count << ")";
+        return count > 100 && std::abs(sumX / count - x) < 0.5 && std::abs(sumY / count - y) < 0.5;
     }
 
-    static fLookout* head;
+    static inline fLookout* head = nullptr;
 };
 
-fLookout* Eyes::head = nullptr;
-
-TEST_F(Eyes, ThePupilsTurnTowardsThePointer)
+TEST_F(Eyes, ThePupilsTurnTowardsThePointerFromWhereTheWindowIs)
 {
     const struct {
-        const char* where;
-        int pointerX, pointerY;
-        int leftX, leftY, rightX, rightY; // rightX 0: the right eye not checked
+        int shift, pointerX, pointerY, leftX, leftY, rightX, rightY; // shift: the window moved right
     } cases[] = {
-        {"on the left eye's centre", leftEyeX, eyeY, 39, 162, 138, 162},
-        {"far right on their height", 700, eyeY, 44, 162, 148, 162},
-        {"straight above the left eye", leftEyeX, -90, 39, 157, 0, 0},
-        {"between the eyes", 91, eyeY, 44, 162, 138, 162},
+        {0, leftEyeX, eyeY, 39, 162, 138, 162},   // on the left eye's centre
+        {0, 700, eyeY, 44, 162, 148, 162},        // far right on their height
+        {0, 91, eyeY, 44, 162, 138, 162},         // between the eyes
+        {300, 300 + leftEyeX, -200, 39, 157, 0, 0}, // straight above the left eye, after a move
     };
     for (const auto& c : cases) {
+        head->Left((windowLeft + c.shift) * 15);
         LookAt(c.pointerX, c.pointerY);
-        EXPECT_TRUE(PupilAt(leftEyeX, c.leftX, c.leftY)) << c.where;
-        if (c.rightX != 0) {
-            EXPECT_TRUE(PupilAt(rightEyeX, c.rightX, c.rightY)) << c.where;
-        }
+        EXPECT_TRUE(PupilAt(leftEyeX, c.leftX, c.leftY)) << c.pointerX << "," << c.pointerY;
+        EXPECT_TRUE(c.rightX == 0 || PupilAt(rightEyeX, c.rightX, c.rightY)) << c.pointerX << "," << c.pointerY;
     }
-}
-
-TEST_F(Eyes, AMovedWindowLooksFromItsNewPlace)
-{
-    head->Left((windowLeft + 300) * 15);
-    LookAt(300 + leftEyeX, eyeY - 200);
-    EXPECT_TRUE(PupilAt(leftEyeX, 39, 157));
     head->Left(windowLeft * 15);
 }
 
 // A still pointer costs no requests; one moved as a device would shows on the next tick,
-// one warped by another program within a second.
-TEST_F(Eyes, AStillPointerCostsNothingAndAMovedOneShowsSoon)
+// one warped by another program soon, and the image is that of drawing every circle of
+// every tick, also when a tick repeats the last and nothing is sent.
+TEST_F(Eyes, AStillPointerCostsNothingAndEveryCircleIsDrawn)
 {
     LookAt(700, eyeY, 4);
     Display* display = TheDisplay();
     unsigned long firstRequest = XNextRequest(display);
-    for (int i = 0; i < 5; ++i)
-        Tick();
+    Tick(5);
     EXPECT_EQ(XNextRequest(display) - firstRequest, 0u);
-    LookAt(-150, eyeY);
-    EXPECT_TRUE(PupilAt(leftEyeX, 34, 162));
-    LookAt(-150, eyeY, 4); // resting again before the warp
 
-    Display* other = SharedScreen().Connection();
-    XWarpPointer(other, None, DefaultRootWindow(other), 0, 0, 0, 0, windowLeft + leftEyeX, windowTop - 90);
-    XSync(other, False);
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (!PupilAt(leftEyeX, 39, 157) && std::chrono::steady_clock::now() < deadline)
-        PumpEvents(std::chrono::milliseconds(20)); // the window's own timer ticks meanwhile
-    EXPECT_TRUE(PupilAt(leftEyeX, 39, 157));
-}
-
-// The pixels are those of drawing every circle of every tick straight into the image,
-// also when a tick repeats the last and nothing is sent.
-TEST_F(Eyes, TheImageIsThatOfDrawingEveryCircle)
-{
-    LookAt(700, eyeY, 4);
+    // The expected image: the one before, with every tick's circles drawn straight into it.
     NativeForm& native = *head->Native();
-    Display* display = TheDisplay();
-    Pixmap expected = XCreatePixmap(display, native.image, native.width, native.height,
-                                    DefaultDepth(display, DefaultScreen(display)));
+    const int width = native.width, height = native.height;
+    Pixmap expected = XCreatePixmap(display, native.image, width, height, DefaultDepth(display, DefaultScreen(display)));
     GC gc = XCreateGC(display, expected, 0, nullptr);
-    XCopyArea(display, native.image, expected, gc, 0, 0, native.width, native.height, 0, 0);
-    auto drawCircle = [&](int x, int y, int radius, COLORREF color) {
-        XSetForeground(display, gc, PixelOf(color));
-        XFillArc(display, expected, gc, x - radius, y - radius, 2 * radius, 2 * radius, 0, 360 * 64);
-        XDrawArc(display, expected, gc, x - radius, y - radius, 2 * radius, 2 * radius, 0, 360 * 64);
-    };
-    const int pointer[][2] = {{700, eyeY}, {700, eyeY}, {91, 900}, {-150, eyeY}, {-150, eyeY}};
-    const int pupil[][2] = {{5, 0}, {5, 0}, {0, 5}, {-5, 0}, {-5, 0}}; // far away: 5 pixels straight
-    for (int i = 0; i < 5; ++i) {
+    XCopyArea(display, native.image, expected, gc, 0, 0, width, height, 0, 0);
+    const int pointer[][2] = {{700, eyeY}, {91, 900}, {-150, eyeY}, {-150, eyeY}};
+    const int pupil[][2] = {{5, 0}, {0, 5}, {-5, 0}, {-5, 0}}; // far away: 5 pixels straight
+    for (int i = 0; i < 4; ++i) {
         LookAt(pointer[i][0], pointer[i][1]);
-        for (int eyeX : {leftEyeX, rightEyeX})
-            drawCircle(eyeX, eyeY, 12, 0x80FF80);
-        for (int eyeX : {leftEyeX, rightEyeX})
-            drawCircle(eyeX + pupil[i][0], eyeY + pupil[i][1], 7, 0);
+        EXPECT_TRUE(pupil[i][1] != 0 || PupilAt(leftEyeX, leftEyeX + pupil[i][0], eyeY)) << i; // seen at once
+        for (int circle = 0; circle < 4; ++circle) {
+            int eyeX = circle % 2 ? rightEyeX : leftEyeX, r = circle < 2 ? 12 : 7, x = eyeX - r, y = eyeY - r;
+            x += circle < 2 ? 0 : pupil[i][0], y += circle < 2 ? 0 : pupil[i][1];
+            XSetForeground(display, gc, PixelOf(circle < 2 ? 0x80FF80 : 0));
+            XFillArc(display, expected, gc, x, y, 2 * r, 2 * r, 0, 360 * 64);
+            XDrawArc(display, expected, gc, x, y, 2 * r, 2 * r, 0, 360 * 64);
+        }
     }
-    XImage* want = XGetImage(display, expected, 0, 0, native.width, native.height, AllPlanes, ZPixmap);
-    XImage* have = XGetImage(display, native.image, 0, 0, native.width, native.height, AllPlanes, ZPixmap);
+    XImage* want = XGetImage(display, expected, 0, 0, width, height, AllPlanes, ZPixmap);
+    XImage* have = XGetImage(display, native.image, 0, 0, width, height, AllPlanes, ZPixmap);
     int differing = 0;
-    for (int y = 0; y < native.height; ++y)
-        for (int x = 0; x < native.width; ++x)
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
             differing += XGetPixel(want, x, y) != XGetPixel(have, x, y);
     EXPECT_EQ(differing, 0);
     XDestroyImage(want);
     XDestroyImage(have);
     XFreeGC(display, gc);
     XFreePixmap(display, expected);
+
+    LookAt(-150, eyeY, 4); // resting before the warp
+    Display* other = SharedScreen().Connection();
+    XWarpPointer(other, None, DefaultRootWindow(other), 0, 0, 0, 0, windowLeft + leftEyeX, windowTop - 90);
+    XSync(other, False);
+    EXPECT_TRUE(Eventually([] {
+        HandleEvents(); // the window's own timer ticks meanwhile
+        return PupilAt(leftEyeX, 39, 157);
+    }, std::chrono::seconds(1)));
 }
 
 } // namespace

@@ -1,20 +1,15 @@
-// Our Linux settings store against Wine's profile calls: from the same generated
-// files, the same writes and reads give the same reads, and files that are the same
-// once laid out as Wine writes them (Wine rewrites a changed file whole: CRLF line
-// ends, no blank lines, no blanks around names, values and '=').
-//
-// Runs on Linux; needs wine and the Windows probe (LOOKOUT_PROFILE_PROBE).
+// Our Linux settings store against Wine's profile calls (through LOOKOUT_PROFILE_PROBE): from the
+// same generated files, the same writes and reads give the same reads, and the same files once laid
+// out as Wine rewrites a changed file (CRLF, no blank lines, no blanks around names, values and '=').
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 
 #include "winapi.h"
 
@@ -22,69 +17,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Operation {
-    bool write;
-    std::string section, key, value;
-};
-
-// Files as people edit them, and writes and reads as the program makes them.
-class CaseMaker {
-public:
-    std::string File()
-    {
-        std::string file;
-        for (std::size_t s = 0, count = Below(5); s < count; ++s) {
-            file += Blanks() + "[" + Blanks() + MixedCase(Pick(sections)) + Blanks() + "]" + LineEnd();
-            for (std::size_t k = 0, lines = Below(6); k < lines; ++k)
-                file += Line() + LineEnd();
-        }
-        if (Below(4) == 0)
-            file.erase(file.find_last_not_of("\r\n") + 1); // no line end at the end
-        return file;
-    }
-    std::vector<Operation> Operations()
-    {
-        std::vector<Operation> operations;
-        for (std::size_t i = 0, count = 1 + Below(5); i < count; ++i) // Wine keeps blanks at a written value's end
-            operations.push_back({true, Below(8) ? MixedCase(Pick(sections)) : "New Section", MixedCase(Pick(keys)),
-                                  Pick({"", " spaced out", Long(), Number()})}); // until it next reads: none here
-        for (const std::string& section : sections)
-            for (const std::string& key : keys)
-                operations.push_back({false, MixedCase(section), MixedCase(key), ""});
-        return operations;
-    }
-
-private:
-    std::size_t Below(std::size_t n) { return random_() % n; }
-    std::string Pick(const std::vector<std::string>& from) { return from[Below(from.size())]; }
-    std::string MixedCase(std::string name)
-    {
-        for (char& c : name)
-            c ^= Below(2) && std::isalpha(static_cast<unsigned char>(c)) ? 0x20 : 0;
-        return name;
-    }
-    std::string Blanks() { return Pick({"", "", " ", "\t", " \t "}); }
-    std::string LineEnd() { return Below(3) ? "\r\n" : "\n"; }
-    std::string Long() { return std::string(2990 + Below(20), 'x') + "end"; }
-    std::string Number() { return std::to_string(static_cast<int>(Below(20000)) - 5000); }
-    std::string Line()
-    {
-        if (Below(8) == 0)
-            return Pick({"; a note", ";Top=9", "", "Remark"}); // a name without '=' the program never asks for
-        return Blanks() + MixedCase(Pick(keys)) + Blanks() + "=" + Blanks() +
-               Pick({"", "\"  quoted  \"", "'single'", Long(), "a=b", Number()}) + Blanks();
-    }
-
-    const std::vector<std::string> sections = {"Tarvex Blinkmor", "Window", "Colors"};
-    const std::vector<std::string> keys = {"Top", "Left", "Title"};
-    std::mt19937 random_{20240611};
-};
-
-std::string Bytes(const fs::path& file)
+std::mt19937 random_{20240611};
+std::string Pick(const std::vector<std::string>& from) { return from[random_() % from.size()]; }
+std::string MixedCase(std::string name)
 {
-    std::ostringstream bytes;
-    bytes << std::ifstream(file, std::ios::binary).rdbuf();
-    return bytes.str();
+    for (char& c : name)
+        c ^= random_() % 2 && std::isalpha(static_cast<unsigned char>(c)) ? 0x20 : 0;
+    return name;
+}
+const std::vector<std::string> sections = {"Tarvex Blinkmor", "Window", "Colors"}, keys = {"Top", "Left", "Title"};
+const std::vector<std::string> blanks = {"", "", " ", "\t", " \t "}, lineEnds = {"\r\n", "\r\n", "\n"};
+std::string Value() { return Pick({"", "\"  quoted  \"", "a=b", std::string(2990 + random_() % 20, 'x') + "end",
+                                   std::to_string(int(random_() % 20000) - 5000)}); }
+
+// A file as people edit it: blanks anywhere, comments, notes without '=', mixed line ends.
+std::string File()
+{
+    std::string file;
+    for (int s = random_() % 5; s > 0; --s) {
+        file += Pick(blanks) + "[" + Pick(blanks) + MixedCase(Pick(sections)) + Pick(blanks) + "]" + Pick(lineEnds);
+        for (int k = random_() % 6; k > 0; --k)
+            file += (random_() % 8 ? Pick(blanks) + MixedCase(Pick(keys)) + Pick(blanks) + "=" + Pick(blanks) + Value() +
+                                         Pick(blanks)
+                                   : Pick({"; a note", ";Top=9", "", "Remark"})) + Pick(lineEnds);
+    }
+    return random_() % 4 ? file : file.substr(0, file.find_last_not_of("\r\n") + 1);
 }
 
 std::string Trim(const std::string& s)
@@ -93,24 +50,22 @@ std::string Trim(const std::string& s)
     return begin == std::string::npos ? "" : s.substr(begin, end - begin + 1);
 }
 
-// A file as Wine writes it anew.
-std::string WineLayout(const std::string& text)
+std::string WineLayout(const fs::path& file)
 {
     std::string laidOut;
-    std::istringstream in(text);
+    std::ifstream in(file, std::ios::binary);
     for (std::string line; std::getline(in, line);) {
         line = Trim(line);
         if (std::size_t equals = line.find('='); !line.starts_with('[') && equals != std::string::npos)
             line = Trim(line.substr(0, equals)) + "=" + Trim(line.substr(equals + 1));
         else if (line.starts_with('[') && line.ends_with(']'))
             line = "[" + Trim(line.substr(1, line.size() - 2)) + "]";
-        if (!line.empty())
-            laidOut += line + "\r\n";
+        laidOut += line.empty() ? "" : line + "\r\n";
     }
     return laidOut;
 }
 
-std::string WindowsPath(fs::path path)
+std::string WindowsPath(const fs::path& path)
 {
     std::string text = "Z:" + path.string();
     std::replace(text.begin(), text.end(), '/', '\\');
@@ -127,20 +82,24 @@ TEST(ProfileDifferential, OurStoreReadsAndWritesAsWinesDoes)
     fs::create_directories(folder / "wine");
     fs::create_directories(folder / "ours");
 
-    CaseMaker maker;
+    // Writes first, then a read of every name, each a line of the probe's.
     std::vector<std::string> files(250);
-    std::vector<std::vector<Operation>> operations(files.size());
+    std::vector<std::vector<std::vector<std::string>>> operations(files.size());
     std::ofstream list(folder / "operations.txt", std::ios::binary);
     for (std::size_t i = 0; i < files.size(); ++i) {
-        files[i] = maker.File();
-        operations[i] = maker.Operations();
         const std::string file = "case" + std::to_string(i) + ".ini";
-        for (const char* side : {"wine", "ours"})
-            if (!files[i].empty()) // else no file at first
+        if (!(files[i] = File()).empty()) // else no file at first
+            for (const char* side : {"wine", "ours"})
                 std::ofstream(folder / side / file, std::ios::binary) << files[i];
-        for (const Operation& op : operations[i])
-            list << (op.write ? "W\t" : "R\t") << WindowsPath(folder / "wine" / file) << '\t' << op.section << '\t'
-                 << op.key << (op.write ? "\t" + op.value : "") << '\n';
+        for (int w = 1 + random_() % 5; w > 0; --w) // Wine keeps blanks at a written value's end until it next reads
+            operations[i].push_back({"W", random_() % 8 ? MixedCase(Pick(sections)) : "New Section", MixedCase(Pick(keys)),
+                                     Pick({"", " spaced out", Value()})});
+        for (const std::string& section : sections)
+            for (const std::string& key : keys)
+                operations[i].push_back({"R", MixedCase(section), MixedCase(key)});
+        for (const auto& f : operations[i])
+            list << f[0] << '\n' << WindowsPath(folder / "wine" / file) << '\n' << f[1] << '\n' << f[2] << '\n'
+                 << (f.size() > 3 ? f[3] + '\n' : "");
     }
     list.close();
     const std::string command = "wine '" + std::string(probe) + "' '" + WindowsPath(folder / "operations.txt") +
@@ -149,22 +108,19 @@ TEST(ProfileDifferential, OurStoreReadsAndWritesAsWinesDoes)
 
     std::ifstream wineReads(folder / "results.txt", std::ios::binary);
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::string ours = folder / "ours" / ("case" + std::to_string(i) + ".ini");
-        for (const Operation& op : operations[i]) {
-            if (op.write) {
-                WritePrivateProfileStringA(op.section.c_str(), op.key.c_str(), op.value.c_str(), ours.c_str());
+        const fs::path ours = folder / "ours" / ("case" + std::to_string(i) + ".ini");
+        for (const auto& f : operations[i]) {
+            char buffer[2048];
+            if (f[0] == "W") {
+                WritePrivateProfileStringA(f[1].c_str(), f[2].c_str(), f[3].c_str(), ours.c_str());
                 continue;
             }
-            char buffer[2048];
-            DWORD count = GetPrivateProfileStringA(op.section.c_str(), op.key.c_str(), "", buffer, sizeof buffer,
-                                                   ours.c_str());
+            DWORD count = GetPrivateProfileStringA(f[1].c_str(), f[2].c_str(), "", buffer, sizeof buffer, ours.c_str());
             std::string wine;
             ASSERT_TRUE(std::getline(wineReads, wine)) << "the probe gave fewer reads than asked";
-            ASSERT_EQ(std::string(buffer, count), wine)
-                << "case " << i << ", [" << op.section << "] " << op.key << ", starting file:\n" << files[i];
+            ASSERT_EQ(std::string(buffer, count), wine) << "case " << i << ", [" << f[1] << "] " << f[2] << ", starting file:\n" << files[i];
         }
-        ASSERT_EQ(WineLayout(Bytes(ours)), WineLayout(Bytes(folder / "wine" / ("case" + std::to_string(i) + ".ini"))))
-            << "case " << i << ", starting file:\n" << files[i];
+        ASSERT_EQ(WineLayout(ours), WineLayout(folder / "wine" / ours.filename())) << "case " << i << ":\n" << files[i];
     }
     fs::remove_all(folder);
 }
