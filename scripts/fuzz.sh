@@ -5,9 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
-if ! clang++ -x c++ -fsanitize=fuzzer - -o /dev/null <<<'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' 2>/dev/null; then
-  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang libclang-rt-14-dev >/dev/null
-fi
+scripts/install-deps.sh test >/dev/null # clang and its fuzzer runtime
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Iplatform -Iplatform/x11 -Iapp)
 mkdir -p build-fuzz/artifacts
 clang++ "${flags[@]}" tests/fuzz/val_fuzz.cpp app/Val.cpp platform/x11/text.cpp -o build-fuzz/val_fuzz
