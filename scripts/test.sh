@@ -11,7 +11,7 @@ count() { # adds a stage's closing "N passed, N failed" line to the totals
   if [[ $1 =~ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
     passed=$((passed + BASH_REMATCH[1])) failed=$((failed + BASH_REMATCH[2]))
   else
-    failed=$((failed + 1))
+    failed=$((failed + 1)) status=1 # a stage that ran no count failed to run
   fi
 }
 
