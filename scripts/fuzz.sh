@@ -9,12 +9,11 @@ scripts/install-deps.sh test >/dev/null # clang and its fuzzer runtime
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Iplatform -Iplatform/x11 -Iapp)
 mkdir -p build-fuzz/artifacts
 clang++ "${flags[@]}" tests/fuzz/val_fuzz.cpp app/Val.cpp platform/x11/text.cpp -o build-fuzz/val_fuzz
-clang++ "${flags[@]}" tests/fuzz/profile_fuzz.cpp platform/x11/profile.cpp platform/x11/profile_text.cpp -o build-fuzz/profile_fuzz
+clang++ "${flags[@]}" tests/fuzz/profile_fuzz.cpp platform/x11/profile_text.cpp -o build-fuzz/profile_fuzz
 
-# New inputs and the targets' files go to a scratch folder (in memory where possible), never the tree.
+# New inputs go to a scratch folder (in memory where possible), never the tree.
 work=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export TMPDIR=$work
 passed=0 failed=0
 for target in val_fuzz profile_fuzz; do
   cp -r "tests/fuzz/corpus/$target" "$work/$target"

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <random>
+#include <sys/stat.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <thread>
@@ -71,29 +73,40 @@ TEST_F(Faults, AWriterKilledAtAnyMomentLeavesTheOldFileOrTheNew)
     EXPECT_GT(sawNew, 0);
 }
 
-TEST_F(Faults, ALostXServerEndsItWithOneLineAndNothingWritten)
+TEST_F(Faults, WithoutItsXServerItEndsWithOneLineAndWritesNothing)
 {
     auto screen = std::make_unique<VirtualScreen>();
-    RunningLookout lookout(*screen, InstallLookout(folder.Path()));
+    RunningLookout lost(*screen, InstallLookout(folder.Path() / "lost"));
+    RunningLookout none(SharedScreen(), InstallLookout(folder.Path() / "none"), false, {"env", "DISPLAY=:31999"});
     screen.reset();
-    EXPECT_EQ(lookout.WaitForExit(3s), 1); // an exit of its own, not a signal or a core dump
-    std::string message = lookout.ErrorOutput();
-    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
-    EXPECT_EQ(message.find("lookout: "), 0u) << message;
-    EXPECT_FALSE(fs::exists(Settings()));
+    for (RunningLookout* lookout : {&lost, &none}) {
+        EXPECT_EQ(lookout->WaitForExit(5s), 1); // an exit of its own, not a signal or a core dump
+        std::string message = lookout->ErrorOutput();
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+        EXPECT_EQ(message.find("lookout: "), 0u) << message;
+    }
+    EXPECT_FALSE(fs::exists(folder.Path() / "lost" / "lookout.ini") || fs::exists(folder.Path() / "none" / "lookout.ini"));
 }
 
+// The one that runs is where the file says; the others end at once and leave the file untouched.
 TEST_F(Faults, OfTwentyCopiesStartedTogetherOneRuns)
 {
     fs::path program = InstallLookout(folder.Path());
+    WriteBytes(Settings(), stored);
+    const timespec old[2] = {{946684800, 0}, {946684800, 0}};
+    utimensat(AT_FDCWD, Settings().c_str(), old, 0);
     std::vector<std::unique_ptr<RunningLookout>> copies;
     for (int i = 0; i < 20; ++i)
         copies.push_back(std::make_unique<RunningLookout>(SharedScreen(), program, false));
     auto ended = [&] { return std::count_if(copies.begin(), copies.end(), [](auto& copy) { return !copy->Running(); }); };
     ASSERT_TRUE(Eventually([&] { return ended() >= 19; }, 10s)) << ended() << " ended";
     for (auto& copy : copies)
-        EXPECT_TRUE(copy->Running() ? copy->WaitForHead(10s) : copy->WaitForExit(0ms) == 0);
+        EXPECT_TRUE(copy->Running() ? copy->WaitForHead(10s) && copy->Position() == std::make_pair(200, 100)
+                                    : copy->WaitForExit(0ms) == 0);
     EXPECT_EQ(ended(), 19);
+    struct stat info {};
+    stat(Settings().c_str(), &info);
+    EXPECT_EQ(info.st_mtim.tv_sec, old[1].tv_sec);
 }
 
 // A settings file lookout cannot use as it is: where it starts, and what a double-click leaves.

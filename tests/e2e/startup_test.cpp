@@ -1,10 +1,8 @@
-// Starting lookout, storing its place with a double-click and finding it there again.
+// Starting lookout through a link, storing its place with a double-click, and ending it from outside.
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 #include "running_lookout.h"
 
@@ -35,34 +33,6 @@ TEST(Startup, EndedFromOutsideItStoresNothing)
     Drag(SharedScreen(), lookout, 1, {91, 100}, {30, 30});
     lookout.Signal(SIGTERM);
     EXPECT_EQ(lookout.WaitForExit(2s), 128 + SIGTERM);
-    EXPECT_FALSE(fs::exists(folder.Path() / "lookout.ini"));
-}
-
-TEST(Startup, ASecondCopyEndsAtOnceWithoutWritingTheSettings)
-{
-    TempFolder folder;
-    fs::path settings = folder.Path() / "lookout.ini", program = InstallLookout(folder.Path());
-    WriteBytes(settings, "[Tarvex Blinkmor]\nTop=1500\nLeft=3000\n");
-    RunningLookout first(SharedScreen(), program);
-    const timespec old[2] = {{946684800, 0}, {946684800, 0}};
-    utimensat(AT_FDCWD, settings.c_str(), old, 0);
-    RunningLookout second(SharedScreen(), program, false);
-    EXPECT_EQ(second.WaitForExit(2s), 0);
-    struct stat info;
-    stat(settings.c_str(), &info);
-    EXPECT_EQ(info.st_mtim.tv_sec, old[1].tv_sec);
-    EXPECT_TRUE(first.Running());
-    EXPECT_EQ(first.Position(), std::make_pair(200, 100));
-}
-
-TEST(Startup, WithoutADisplayItSaysSoInOneLineAndEndsWithStatusOne)
-{
-    TempFolder folder;
-    RunningLookout lookout(SharedScreen(), InstallLookout(folder.Path()), false, {"env", "DISPLAY=:31999"});
-    EXPECT_EQ(lookout.WaitForExit(5s), 1);
-    std::string message = lookout.ErrorOutput();
-    EXPECT_EQ(message.find("lookout: "), 0u) << message;
-    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
     EXPECT_FALSE(fs::exists(folder.Path() / "lookout.ini"));
 }
 

@@ -1,22 +1,14 @@
-// Any settings file and one value read from it and written into it. A read gives what the text
-// holds whatever the names' letter case, never a line break, and through the files fits its buffer
-// with a NUL after it. A refused write leaves the file as it was; a taken one reads back as in a
-// file of that one line and leaves every other setting as it was.
-// Input: a mode byte, then "section\0key\0value\0" and the file. Mode 0x10 and 0x20 take the
-// section and the key from the file; mode % 16 == 0 also goes through the files, with no file
-// at first when 0x80 is set and the file is empty.
-
-#include <unistd.h>
+// Any settings text and one value read from it and written into it. A read gives the same whatever
+// the names' letter case, and never a line break. Only what can be stored is taken; it then reads
+// back as in a file of that one line and leaves every other setting as it was.
+// Input: a mode byte, then "section\0key\0value\0" and the text. Mode 0x10 and 0x20 take the
+// section and the key from the text, the one the top two bits pick.
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "fuzz_text.h"
 #include "profile_text.h"
-#include "winapi.h"
 
 using profile_text::FindValue;
 
@@ -53,38 +45,6 @@ std::string Field(std::string_view& rest)
     return field;
 }
 
-// The real calls on a real file, in a folder of this process's own under TMPDIR.
-void ThroughFiles(std::string_view before, bool fileMissing, const std::string& section, const std::string& key,
-                  const std::string& value, bool storable)
-{
-    static const std::string folder =
-        std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/lookout-fuzz-" + std::to_string(getpid());
-    const std::string path = folder + "/settings.ini";
-    std::filesystem::create_directories(folder);
-    std::filesystem::remove(path);
-    if (!fileMissing)
-        std::ofstream(path, std::ios::binary) << before;
-    std::vector<char> buffer(value.size() + 1, '\x7F'); // exactly the size given, so ASan sees any overrun
-    auto read = [&](const std::string& s, const std::string& k) {
-        DWORD count = GetPrivateProfileStringA(s.c_str(), k.c_str(), "(none)", buffer.data(), buffer.size(), path.c_str());
-        Check(count < buffer.size() && buffer[count] == '\0', "the answer is not NUL-terminated within the buffer");
-        return std::string(buffer.data(), count);
-    };
-    Check(read(section, key) == std::string(FindValue(before, section, key).value_or("(none)")).substr(0, value.size()),
-          "the file read differs from the text read");
-    BOOL written = WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str());
-    Check(written == (storable ? TRUE : FALSE), "the file call took what it should refuse, or the reverse");
-    Check(std::distance(std::filesystem::directory_iterator(folder), {}) == (written || !fileMissing),
-          "a write left a file behind, or none");
-    std::ostringstream after;
-    after << std::ifstream(path, std::ios::binary).rdbuf();
-    Check((fileMissing && !written) ||
-              after.str() == (written ? profile_text::SetValue(before, section, key, value) : std::string(before)),
-          "the file differs from the text SetValue makes, or a refused write changed it");
-    Check(!written || read(SwapCase(section), SwapCase(key)) == FindValue(after.str(), section, key).value_or("(none)"),
-          "the file call does not read the value back");
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -117,7 +77,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (const std::string& k : keys)
                 Check(FindValue(alone, s, k) || FindValue(after, s, k) == FindValue(before, s, k), "another setting changed");
     }
-    if (data[0] % 16 == 0)
-        ThroughFiles(before, before.empty() && data[0] & 0x80, section, key, value, storable);
     return 0;
 }

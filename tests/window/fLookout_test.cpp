@@ -85,9 +85,8 @@ TEST_F(Eyes, ThePupilsTurnTowardsThePointerFromWhereTheWindowIs)
 }
 
 // A still pointer costs no requests; one moved as a device would shows on the next tick,
-// one warped by another program soon, and the image is that of drawing every circle of
-// every tick, also when a tick repeats the last and nothing is sent.
-TEST_F(Eyes, AStillPointerCostsNothingAndEveryCircleIsDrawn)
+// also when that tick repeats the one before, and one warped by another program soon.
+TEST_F(Eyes, AStillPointerCostsNothingAndAMovedOneShowsAtOnce)
 {
     LookAt(700, eyeY, 4);
     Display* display = TheDisplay();
@@ -95,36 +94,11 @@ TEST_F(Eyes, AStillPointerCostsNothingAndEveryCircleIsDrawn)
     Tick(5);
     EXPECT_EQ(XNextRequest(display) - firstRequest, 0u);
 
-    // The expected image: the one before, with every tick's circles drawn straight into it.
-    NativeForm& native = *head->Native();
-    const int width = native.width, height = native.height;
-    Pixmap expected = XCreatePixmap(display, native.image, width, height, DefaultDepth(display, DefaultScreen(display)));
-    GC gc = XCreateGC(display, expected, 0, nullptr);
-    XCopyArea(display, native.image, expected, gc, 0, 0, width, height, 0, 0);
-    const int pointer[][2] = {{700, eyeY}, {91, 900}, {-150, eyeY}, {-150, eyeY}};
-    const int pupil[][2] = {{5, 0}, {0, 5}, {-5, 0}, {-5, 0}}; // far away: 5 pixels straight
-    for (int i = 0; i < 4; ++i) {
-        LookAt(pointer[i][0], pointer[i][1]);
-        EXPECT_TRUE(pupil[i][1] != 0 || PupilAt(leftEyeX, leftEyeX + pupil[i][0], eyeY)) << i; // seen at once
-        for (int circle = 0; circle < 4; ++circle) {
-            int eyeX = circle % 2 ? rightEyeX : leftEyeX, r = circle < 2 ? 12 : 7, x = eyeX - r, y = eyeY - r;
-            x += circle < 2 ? 0 : pupil[i][0], y += circle < 2 ? 0 : pupil[i][1];
-            XSetForeground(display, gc, PixelOf(circle < 2 ? 0x80FF80 : 0));
-            XFillArc(display, expected, gc, x, y, 2 * r, 2 * r, 0, 360 * 64);
-            XDrawArc(display, expected, gc, x, y, 2 * r, 2 * r, 0, 360 * 64);
-        }
+    const int steps[][3] = {{leftEyeX, 900, 0}, {-150, eyeY, -5}, {700, eyeY, 5}, {700, eyeY, 5}}; // x, y, left pupil's shift
+    for (const auto& [x, y, shift] : steps) {
+        LookAt(x, y);
+        EXPECT_TRUE(PupilAt(leftEyeX, leftEyeX + shift, eyeY + (shift ? 0 : 5))) << x << "," << y;
     }
-    XImage* want = XGetImage(display, expected, 0, 0, width, height, AllPlanes, ZPixmap);
-    XImage* have = XGetImage(display, native.image, 0, 0, width, height, AllPlanes, ZPixmap);
-    int differing = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            differing += XGetPixel(want, x, y) != XGetPixel(have, x, y);
-    EXPECT_EQ(differing, 0);
-    XDestroyImage(want);
-    XDestroyImage(have);
-    XFreeGC(display, gc);
-    XFreePixmap(display, expected);
 
     LookAt(-150, eyeY, 4); // resting before the warp
     Display* other = SharedScreen().Connection();
