@@ -132,10 +132,10 @@ TEST_P(Desktops, TheHeadIsWhereItIsPutCutAboveOthersLookingAndComesBackThereEver
         return lookout->PixelAt(In(leftEyeX + 9), In(eyeY)) == black && lookout->PixelAt(In(leftEyeX - 9), In(eyeY)) == eyeGreen;
     })) << "not looking right";
 
-    // A left drag moves it by the pointer's distance (without a manager, with Shift held);
-    // pressed on the forehead, a tick during the drag turns the pupils up to the pointer.
+    // A left drag moves it by the pointer's distance; pressed on the forehead, a tick during
+    // the drag turns the pupils up to the pointer.
     const std::pair<int, int> dragged{firstLeft + 100, 50};
-    Drag(screen, *lookout, 1, In(91, 60), {100, 50}, noManager ? "Shift_L" : nullptr, [&] {
+    Drag(screen, *lookout, 1, In(91, 60), {100, 50}, [&] {
         EXPECT_TRUE(Eventually([&] {
             return lookout->PixelAt(In(leftEyeX + 9), In(eyeY)) == eyeGreen &&
                    lookout->PixelAt(In(leftEyeX + 2), In(eyeY - 9)) == black;

@@ -1,5 +1,5 @@
 // What lookout does when things go wrong around it: a full disk, a killed writer, a
-// vanished X server, many copies at once, and odd settings files.
+// vanished X server, many copies at once, an end from outside, and odd settings files.
 
 #include <gtest/gtest.h>
 
@@ -109,7 +109,16 @@ TEST_F(Faults, OfTwentyCopiesStartedTogetherOneRuns)
     EXPECT_EQ(info.st_mtim.tv_sec, old[1].tv_sec);
 }
 
-// A settings file lookout cannot use as it is: where it starts, and what a double-click leaves.
+TEST_F(Faults, EndedFromOutsideItStoresNothing)
+{
+    RunningLookout lookout(SharedScreen(), InstallLookout(folder.Path()));
+    Drag(SharedScreen(), lookout, 1, {91, 100}, {30, 30});
+    lookout.Signal(SIGTERM);
+    EXPECT_EQ(lookout.WaitForExit(2s), 128 + SIGTERM);
+    EXPECT_FALSE(fs::exists(Settings()));
+}
+
+// A settings file lookout cannot use as it is, or only in part: where it starts, and what a double-click leaves.
 struct OddFile {
     const char* name;
     enum { ReadOnly, Folder, DanglingLink, File } made;
@@ -140,7 +149,10 @@ TEST_P(OddSettings, StartUpAndDoubleClickCopeWithIt)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, OddSettings,
-    ::testing::Values(OddFile{"Folder", OddFile::Folder, "", {420, 0}, ""},
+    ::testing::Values(// One value only: the other edge at 0, and only the two values change.
+                      OddFile{"OneValue", OddFile::File, "; mine\r\n[tarvex blinkmor]\r\ntop = 4500\r\n\r\n[Last]", {0, 300},
+                              "; mine\r\n[tarvex blinkmor]\r\ntop =4500\r\nLeft=0\r\n\r\n[Last]"},
+                      OddFile{"Folder", OddFile::Folder, "", {420, 0}, ""},
                       OddFile{"DanglingLink", OddFile::DanglingLink, "", {420, 0}, "[Tarvex Blinkmor]\nTop=0\nLeft=6300\n"},
                       OddFile{"ReadOnly", OddFile::ReadOnly, stored, {200, 100}, stored}, // root too leaves it
                       // Beyond what X can hold (16 bits): that edge is skipped.

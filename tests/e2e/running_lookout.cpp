@@ -128,12 +128,10 @@ std::optional<int> RunningLookout::WaitForExit(std::chrono::milliseconds timeout
 void RunningLookout::Signal(int signal) const { kill(pid_, signal); }
 
 void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned button, std::pair<int, int> from,
-          std::pair<int, int> by, const char* heldKey, const std::function<void()>& whileHeld)
+          std::pair<int, int> by, const std::function<void()>& whileHeld)
 {
     auto [left, top] = lookout.Position();
     screen.MovePointer(left + from.first, top + from.second);
-    if (heldKey)
-        screen.Key(heldKey, true);
     screen.Button(button, true);
     for (int step = 1; step <= 10; ++step) {
         screen.MovePointer(left + from.first + by.first * step / 10, top + from.second + by.second * step / 10);
@@ -142,8 +140,6 @@ void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned b
     if (whileHeld)
         whileHeld();
     screen.Button(button, false);
-    if (heldKey)
-        screen.Key(heldKey, false);
     screen.MovePointer(left + from.first, top + from.second); // at once: a motion after the release moves nothing
     // Over once no one holds the pointer: a press before that would go to whoever moved the window.
     Display* display = screen.Connection();

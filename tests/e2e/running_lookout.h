@@ -49,7 +49,7 @@ private:
 // moves straight back and waits until the pointer is free. The next left press lies elsewhere on
 // the screen, so it starts no double-click.
 void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned button, std::pair<int, int> from,
-          std::pair<int, int> by, const char* heldKey = nullptr, const std::function<void()>& whileHeld = {});
+          std::pair<int, int> by, const std::function<void()>& whileHeld = {});
 void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std::pair<int, int> at = {91, 100});
 
 // An ordinary application window over the whole screen.

@@ -191,12 +191,6 @@ void VirtualScreen::Button(unsigned button, bool down) const
     XSync(display_, False);
 }
 
-void VirtualScreen::Key(const char* keysym, bool down) const
-{
-    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XStringToKeysym(keysym)), down, CurrentTime);
-    XSync(display_, False);
-}
-
 VirtualScreen& SharedScreen()
 {
     static VirtualScreen screen;

@@ -32,7 +32,6 @@ public:
     // Through XTest, synchronised with the server.
     void MovePointer(int x, int y) const;
     void Button(unsigned button, bool down) const;
-    void Key(const char* keysym, bool down) const;
 
 private:
     void StartServer(int width, int height, Server server);
