@@ -1,54 +1,31 @@
-// Shaping windows to their pictures, checked on the shape the X server holds.
+// The head's window cut to its picture, checked on the shape the X server holds: every pixel
+// that differs from the top-left one, the hole in the hair and the empty first row included.
 
 #include <gtest/gtest.h>
 
 #include <X11/extensions/shape.h>
 
-#include "cTrimmer.h"
+#include "fLookout.h"
+#include "temp_folder.h"
 #include "test_form.h"
 
-namespace {
-
-// Which pixels of a window its bounding shape covers, as the server reports it.
-std::vector<bool> ShapeCoverage(Form& form, int width, int height)
-{
-    Window window = WindowOf(form);
-    XSync(TheDisplay(), False);
-    int count = 0, ordering = 0;
-    XRectangle* r = XShapeGetRectangles(SharedScreen().Connection(), window, ShapeBounding, &count, &ordering);
-    std::vector<bool> covered(static_cast<std::size_t>(width) * height, false);
-    for (int i = 0; i < count; ++i)
-        for (int y = std::max(0, int(r[i].y)); y < std::min(height, r[i].y + r[i].height); ++y)
-            for (int x = std::max(0, int(r[i].x)); x < std::min(width, r[i].x + r[i].width); ++x)
-                covered[static_cast<std::size_t>(y) * width + x] = true;
-    XFree(r);
-    return covered;
-}
-
-// The key colour is the top-left pixel's, and the form's modes come back after trimming. The
-// picture's rows: all key, all ink, ink with a hole, key then ink, one ink pixel at the right edge.
-TEST(Trimming, EveryPixelThatDiffersFromTheTopLeftOneIsKept)
+TEST(Trimming, TheHeadKeepsEveryPixelThatDiffersFromTheTopLeftOne)
 {
     ConnectToTestScreen();
-    constexpr COLORREF key = 0x00FF00, ink = 0x123456;
-    Picture picture{9, 5, std::vector<std::uint32_t>(45, ink)};
-    for (int x = 0; x < 9; ++x)
-        picture.pixels[x] = key;
-    picture.pixels[2 * 9 + 4] = picture.pixels[3 * 9 + 0] = key;
-    for (int x = 0; x < 8; ++x)
-        picture.pixels[4 * 9 + x] = key;
-    Form form(TestDesign(picture));
-    cTrimmer().TrimForm(form);
-    std::vector<bool> kept;
+    fLookout head;
+    Window window = WindowOf(head); // loading trims it
+    XSync(TheDisplay(), False);
+    std::string bmp = FileBytes(LOOKOUT_PICTURE_BMP);
+    const Picture picture = DecodeBmpFile({reinterpret_cast<const std::uint8_t*>(bmp.data()), bmp.size()});
+    int count = 0, ordering = 0;
+    XRectangle* shape = XShapeGetRectangles(TheDisplay(), window, ShapeBounding, &count, &ordering);
+    std::vector<bool> covered(picture.pixels.size()), kept;
+    for (int i = 0; i < count; ++i)
+        for (int y = shape[i].y; y < shape[i].y + shape[i].height; ++y)
+            for (int x = shape[i].x; x < shape[i].x + shape[i].width; ++x)
+                covered.at(static_cast<std::size_t>(y) * picture.width + x) = true;
+    XFree(shape);
     for (std::uint32_t color : picture.pixels)
-        kept.push_back(color != key);
-    EXPECT_EQ(ShapeCoverage(form, 9, 5), kept);
-    EXPECT_EQ(form.ScaleMode(), vbTwips);
-    EXPECT_FALSE(form.AutoRedraw());
-
-    Form plain(TestDesign(std::nullopt, 30, 10)); // no picture: left rectangular
-    cTrimmer().TrimForm(plain);
-    EXPECT_EQ(ShapeCoverage(plain, 30, 10), std::vector<bool>(300, true));
+        kept.push_back(color != picture.pixels[0]);
+    EXPECT_EQ(covered, kept);
 }
-
-} // namespace
