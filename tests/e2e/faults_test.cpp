@@ -143,9 +143,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(// One value only: the other edge at 0, and only the two values change.
                       PartFile{"OneValue", "; mine\r\n[tarvex blinkmor]\r\ntop = 4500\r\n\r\n[Last]", {0, 300},
                                "; mine\r\n[tarvex blinkmor]\r\ntop =4500\r\nLeft=0\r\n\r\n[Last]"},
-                      // Beyond what X can hold (16 bits): that edge is skipped.
+                      // Beyond what X can hold (16 bits), a 32-bit integer or a float: that edge is skipped.
                       PartFile{"BeyondX", "[Tarvex Blinkmor]\nTop=600000\nLeft=-1500\n", {-100, 0},
-                               "[Tarvex Blinkmor]\nTop=0\nLeft=-1500\n"}),
+                               "[Tarvex Blinkmor]\nTop=0\nLeft=-1500\n"},
+                      PartFile{"BeyondNumbers", "[Tarvex Blinkmor]\nTop=-1e12\nLeft=1e39\n", {0, 0},
+                               "[Tarvex Blinkmor]\nTop=0\nLeft=0\n"}),
     [](const auto& info) { return info.param.name; });
 
 } // namespace
