@@ -4,10 +4,10 @@
 // Input: a mode byte, then "section\0key\0value\0" and the text. Mode 0x10 and 0x20 take the
 // section and the key from the text, the one the top two bits pick.
 
+#include <cassert>
 #include <cstdint>
 #include <vector>
 
-#include "fuzz_text.h"
 #include "profile_text.h"
 
 using profile_text::FindValue;
@@ -61,21 +61,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         key = keys[(data[0] >> 6) % keys.size()];
 
     std::optional<std::string_view> found = FindValue(before, section, key);
-    Check(!found || found->find_first_of("\r\n") == std::string_view::npos, "a value has a line break in it");
-    Check(found == FindValue(before, SwapCase(section), SwapCase(key)), "the letter case of the names changed a read");
+    assert((!found || found->find_first_of("\r\n") == std::string_view::npos) && "a value has a line break in it");
+    assert(found == FindValue(before, SwapCase(section), SwapCase(key)) && "the letter case of the names changed a read");
     // Storable: no line breaks, no ']' in a section, no '=' in a key, no key starting a comment or section line.
     std::string_view keyStart = std::string_view(key).substr(std::min(key.find_first_not_of(" \t"), key.size()));
     const bool storable = (section + key + value).find_first_of("\r\n") == std::string::npos &&
                           section.find(']') == std::string::npos && key.find('=') == std::string::npos &&
                           !keyStart.starts_with(';') && !keyStart.starts_with('[');
-    Check(profile_text::CanStore(section, key, value) == storable, "CanStore refuses what it can store, or the reverse");
+    assert(profile_text::CanStore(section, key, value) == storable && "CanStore refuses what it can store, or the reverse");
     if (storable) {
         const std::string after = profile_text::SetValue(before, section, key, value);
         const std::string alone = "[" + section + "]\n" + key + "=" + value + "\n";
-        Check(FindValue(after, SwapCase(section), SwapCase(key)) == FindValue(alone, section, key), "no read back");
+        assert(FindValue(after, SwapCase(section), SwapCase(key)) == FindValue(alone, section, key) && "no read back");
         for (const std::string& s : sections)
             for (const std::string& k : keys)
-                Check(FindValue(alone, s, k) || FindValue(after, s, k) == FindValue(before, s, k), "another setting changed");
+                assert((FindValue(alone, s, k) || FindValue(after, s, k) == FindValue(before, s, k)) &&
+                       "another setting changed");
     }
     return 0;
 }

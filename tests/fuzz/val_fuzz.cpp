@@ -7,6 +7,7 @@
 #include <bit>
 #include <cerrno>
 #include <cmath>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <locale.h>
@@ -15,7 +16,6 @@
 
 #include "Val.h"
 #include "app_services.h"
-#include "fuzz_text.h"
 #include "runtime_error.h"
 
 namespace {
@@ -24,7 +24,7 @@ namespace {
 template <typename Call> auto UnderCommaLocale(Call call)
 {
     static const locale_t comma = newlocale(LC_ALL_MASK, "de_DE.UTF-8", nullptr);
-    Check(comma != nullptr, "the locale de_DE.UTF-8 is not installed");
+    assert(comma && "the locale de_DE.UTF-8 is not installed");
     uselocale(comma);
     auto result = call();
     uselocale(LC_GLOBAL_LOCALE);
@@ -37,7 +37,7 @@ std::optional<std::uint64_t> TryVal(const std::wstring& text)
     return UnderCommaLocale([&]() -> std::optional<std::uint64_t> {
         try {
             double value = Val(text);
-            Check(std::isfinite(value), "Val gave a number that is not finite");
+            assert(std::isfinite(value) && "Val gave a number that is not finite");
             return std::bit_cast<std::uint64_t>(value);
         } catch (const RuntimeError&) {
             return std::nullopt;
@@ -65,21 +65,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     double expected = std::regex_search(kept, match, number) ? std::strtod(match.str().c_str(), nullptr) : 0.0;
     std::optional<std::uint64_t> value = TryVal(text);
     if (errno == ERANGE && std::isinf(expected))
-        Check(!value, "a number too large is not an error");
+        assert(!value && "a number too large is not an error");
     else if (errno == ERANGE) // strtod may keep a subnormal that Val rounds to zero
-        Check(value && (std::bit_cast<double>(*value) == 0 || *value == std::bit_cast<std::uint64_t>(expected)),
-              "a number too small is not 0");
+        assert(value && (std::bit_cast<double>(*value) == 0 || *value == std::bit_cast<std::uint64_t>(expected)) &&
+               "a number too small is not 0");
     else
-        Check(value == std::bit_cast<std::uint64_t>(expected), "Val differs from strtod on the same number");
+        assert(value == std::bit_cast<std::uint64_t>(expected) && "Val differs from strtod on the same number");
 
     std::uint32_t bits = 0;
     std::memcpy(&bits, bytes.data(), std::min(bytes.size(), sizeof bits));
     if (float number = std::bit_cast<float>(bits); size >= 5 && std::isfinite(number)) {
         std::wstring written = UnderCommaLocale([&] { return NumberText(number); });
-        Check(written.find_first_not_of(L"-0123456789.") == std::wstring::npos, "NumberText wrote more than plain digits");
+        assert(written.find_first_not_of(L"-0123456789.") == std::wstring::npos && "NumberText wrote more than plain digits");
         std::optional<std::uint64_t> back = TryVal(written);
-        Check(back && std::bit_cast<std::uint32_t>(static_cast<float>(std::bit_cast<double>(*back))) == bits,
-              "NumberText does not read back as the same float");
+        assert(back && std::bit_cast<std::uint32_t>(static_cast<float>(std::bit_cast<double>(*back))) == bits &&
+               "NumberText does not read back as the same float");
     }
     return 0;
 }
