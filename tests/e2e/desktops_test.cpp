@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 
@@ -34,6 +33,18 @@ long PictureArea()
                          [&](std::uint32_t colour) { return colour != picture.pixels[0]; });
 }
 
+// An ordinary application window over the whole screen.
+Window MapCover(Display* display)
+{
+    Window cover = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1024, 768, 0, 0, 0xC00000);
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize; // where it is asked for (twm)
+    XSetWMNormalHints(display, cover, &hints);
+    XMapRaised(display, cover);
+    XSync(display, False);
+    return cover;
+}
+
 class Desktops : public ::testing::TestWithParam<Desktop> {
 protected:
     double Scale() const { return GetParam().dpi / 96.0; }
@@ -48,12 +59,8 @@ TEST_P(Desktops, TheHeadIsWhereItIsPutCutAboveOthersLookingAndComesBackThereEver
     const bool noManager = !*GetParam().manager, mutter = GetParam().manager == std::string("mutter");
     VirtualScreen screen(1024, 768, GetParam().manager);
     Display* display = screen.Connection();
-    if (GetParam().dpi != 96) {
-        std::string dpi = "Xft.dpi:\t" + std::to_string(GetParam().dpi) + "\n";
-        XChangeProperty(display, DefaultRootWindow(display), XInternAtom(display, "RESOURCE_MANAGER", False),
-                        XA_STRING, 8, PropModeReplace, reinterpret_cast<const unsigned char*>(dpi.data()),
-                        static_cast<int>(dpi.size()));
-    }
+    const std::string xrdb = "echo Xft.dpi: " + std::to_string(GetParam().dpi) + " | xrdb -nocpp -display " + screen.Name();
+    ASSERT_TRUE(GetParam().dpi == 96 || std::system(xrdb.c_str()) == 0);
     TempFolder folder;
     auto program = InstallLookout(folder.Path());
     const int width = Scaled(184), height = Scaled(280), firstLeft = (1024 - width) / 2;

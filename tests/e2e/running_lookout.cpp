@@ -34,10 +34,8 @@ RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& prog
                                std::vector<std::string> command)
     : screen_(screen)
 {
-    static int started = 0;
-    errorFile_ = fs::temp_directory_path() / ("lookout-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++started));
     command.push_back(program);
-    pid_ = Spawn(command, {"DISPLAY=" + screen.Name()}, errorFile_); // wine runs the program in this process
+    pid_ = Spawn(command, {"DISPLAY=" + screen.Name()}, ErrorFile()); // wine runs the program in this process
     if (waitForHead && !WaitForHead(30s)) { // Wine's first start is slow
         kill(pid_, SIGKILL);
         WaitForExit(10s);
@@ -88,16 +86,13 @@ RunningLookout::~RunningLookout()
     std::string errors = ErrorOutput();
     if (errors.find("Sanitizer") != std::string::npos || errors.find("runtime error") != std::string::npos)
         ADD_FAILURE() << "lookout reported:\n" << errors;
-    std::error_code error;
-    fs::remove(errorFile_, error);
 }
 
 std::pair<int, int> RunningLookout::Position() const
 {
-    Display* display = screen_.Connection();
     int x = 0, y = 0;
     Window child;
-    XTranslateCoordinates(display, window_, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    XTranslateCoordinates(screen_.Connection(), window_, DefaultRootWindow(screen_.Connection()), 0, 0, &x, &y, &child);
     return {x, y};
 }
 
@@ -162,17 +157,6 @@ void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std
         screen.Button(1, false);
         PaceInput(80ms);
     }
-}
-
-Window MapCover(Display* display)
-{
-    Window cover = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1024, 768, 0, 0, 0xC00000);
-    XSizeHints hints{};
-    hints.flags = USPosition | USSize; // where it is asked for (twm)
-    XSetWMNormalHints(display, cover, &hints);
-    XMapRaised(display, cover);
-    XSync(display, False);
-    return cover;
 }
 
 int CountEvents(Display* display, std::chrono::milliseconds duration, const std::function<bool(const XEvent&)>& counts)

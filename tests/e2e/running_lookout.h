@@ -34,7 +34,7 @@ public:
     // The exit status (128 + the signal for one killed), once it has ended within the time.
     std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
     void Signal(int signal) const;
-    std::string ErrorOutput() const { return FileBytes(errorFile_); }
+    std::string ErrorOutput() const { return FileBytes(ErrorFile()); }
 
 private:
     const VirtualScreen& screen_;
@@ -42,7 +42,8 @@ private:
     Window window_ = 0;
     Window topLevel_ = 0; // the window, or a window manager's frame around it
     std::optional<int> exit_;
-    std::filesystem::path errorFile_;
+    TempFolder errors_;
+    std::filesystem::path ErrorFile() const { return errors_.Path() / "stderr"; }
 };
 
 // Presses a button over a point of the window, moves the pointer by (dx, dy) in steps, releases,
@@ -52,8 +53,6 @@ void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned b
           std::pair<int, int> by, const std::function<void()>& whileHeld = {});
 void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std::pair<int, int> at = {91, 100});
 
-// An ordinary application window over the whole screen.
-Window MapCover(Display* display);
 // Counts the events that match, the root's children's among them, over an observation window of that length.
 int CountEvents(Display* display, std::chrono::milliseconds duration, const std::function<bool(const XEvent&)>& counts);
 // How often any of the windows was moved or restacked over the time.

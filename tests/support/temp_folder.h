@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -17,22 +17,18 @@ public:
             throw std::runtime_error("mkdtemp failed");
         path_ = name;
     }
-    ~TempFolder()
-    {
-        std::error_code error;
-        std::filesystem::remove_all(path_, error);
-    }
+    ~TempFolder() { std::filesystem::remove_all(path_, error_); }
     const std::filesystem::path& Path() const { return path_; }
 
 private:
     std::filesystem::path path_;
+    std::error_code error_; // a folder already gone is no failure
 };
 
 inline std::string FileBytes(const std::filesystem::path& file)
 {
-    std::ostringstream bytes;
-    bytes << std::ifstream(file, std::ios::binary).rdbuf();
-    return bytes.str();
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline void WriteBytes(const std::filesystem::path& file, const std::string& bytes)
