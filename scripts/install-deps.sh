@@ -6,7 +6,7 @@ echo "Checking the packages lookout needs..."
 
 packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-dev)
 if [[ "${1:-run}" == test ]]; then
-  packages+=(libgtest-dev libbenchmark-dev libxtst-dev xvfb xauth x11-utils x11-xserver-utils imagemagick locales
+  packages+=(libgtest-dev libbenchmark-dev libxtst-dev xvfb xauth x11-utils x11-xserver-utils imagemagick
              g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools icoutils wine wine64 clang libclang-rt-14-dev
              xserver-xorg-core xserver-xorg-video-dummy dbus-daemon
              openbox xfwm4 kwin-x11 mutter i3-wm awesome fluxbox bspwm twm)
@@ -25,11 +25,4 @@ if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   $sudo apt-get update -qq
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
-
-# The tests read numbers under a locale whose decimal separator is a comma.
-if [[ "${1:-run}" == test ]] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-  sudo=""
-  [[ $(id -u) -eq 0 ]] || sudo="sudo"
-  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

@@ -1,5 +1,5 @@
 // What lookout does when things go wrong around it: a full disk, a vanished X server, many
-// copies at once, an end from outside, and settings files of use only in part.
+// copies at once, and settings files of use only in part.
 
 #include <gtest/gtest.h>
 
@@ -80,15 +80,6 @@ TEST_F(Faults, OfTwentyCopiesStartedTogetherOneRuns)
     struct stat info {};
     stat(Settings().c_str(), &info);
     EXPECT_EQ(info.st_mtim.tv_sec, old[1].tv_sec);
-}
-
-TEST_F(Faults, EndedFromOutsideItStoresNothing)
-{
-    RunningLookout lookout(SharedScreen(), InstallLookout(folder.Path()));
-    Drag(SharedScreen(), lookout, 1, {91, 100}, {30, 30});
-    lookout.Signal(SIGTERM);
-    EXPECT_EQ(lookout.WaitForExit(2s), 128 + SIGTERM);
-    EXPECT_FALSE(fs::exists(Settings()));
 }
 
 // A settings file lookout can use only in part: where it starts, and what a double-click leaves.

@@ -120,8 +120,6 @@ std::optional<int> RunningLookout::WaitForExit(std::chrono::milliseconds timeout
     return exit_;
 }
 
-void RunningLookout::Signal(int signal) const { kill(pid_, signal); }
-
 void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned button, std::pair<int, int> from,
           std::pair<int, int> by, const std::function<void()>& whileHeld)
 {

