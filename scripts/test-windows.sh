@@ -24,7 +24,7 @@ mkdir -p "$linux"
 windows="$root/tests/windows"
 compile "$linux/profile_differential_test" "$windows/profile_differential_test.cpp" \
   "$root/platform/x11/profile.cpp" "$root/platform/x11/profile_text.cpp" -- \
-  -I"$root/platform" -I"$root/platform/x11" &
+  -I"$root/platform" -I"$root/platform/x11" -I"$root/tests/support" &
 builds=($!)
 compile "$linux/wine_e2e_test" "$windows/wine_e2e_test.cpp" "$root/tests/e2e/running_lookout.cpp" \
   "$root/tests/support/virtual_screen.cpp" -- \

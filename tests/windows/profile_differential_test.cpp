@@ -3,13 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
 
+#include "temp_folder.h"
 #include "winapi.h"
 
 namespace {
@@ -54,9 +53,8 @@ TEST(ProfileDifferential, OurStoreReadsAndWritesAsWinesDoes)
 {
     const char* probe = std::getenv("LOOKOUT_PROFILE_PROBE");
     ASSERT_NE(probe, nullptr) << "LOOKOUT_PROFILE_PROBE names no probe program";
-    char name[] = "/tmp/lookout-profile-diff-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    const fs::path folder = name;
+    TempFolder temp;
+    const fs::path folder = temp.Path();
     for (const char* side : {"wine", "ours"})
         fs::create_directories(folder / side);
 
@@ -99,7 +97,6 @@ TEST(ProfileDifferential, OurStoreReadsAndWritesAsWinesDoes)
             ASSERT_EQ(std::string(buffer, count), wine) << "case " << i << ", [" << f[1] << "] " << f[2] << ", starting file:\n" << files[i];
         }
     }
-    fs::remove_all(folder);
 }
 
 } // namespace

@@ -14,9 +14,8 @@ int main(int argc, char** argv)
         return 2;
     std::ifstream in(argv[1], std::ios::binary);
     std::ofstream results(argv[2], std::ios::binary);
-    for (std::string kind, file, section, key, value; std::getline(in, kind);) {
-        if (!std::getline(in, file) || !std::getline(in, section) || !std::getline(in, key))
-            return 2;
+    for (std::string kind, file, section, key, value;
+         std::getline(in, kind) && std::getline(in, file) && std::getline(in, section) && std::getline(in, key);) {
         char buffer[2048];
         if (kind == "W" && std::getline(in, value))
             WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str());
