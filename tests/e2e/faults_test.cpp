@@ -38,6 +38,7 @@ TEST_F(Faults, AFullDiskLeavesTheSettingsAsTheyWere)
         DoubleClick(SharedScreen(), lookout);
         EXPECT_EQ(lookout.WaitForExit(2s), 0);
         EXPECT_EQ(FileBytes(disk / "lookout.ini"), stored);
+        EXPECT_EQ(std::distance(fs::directory_iterator(disk), {}), 3) << "a temporary file was left";
     }
     umount2(disk.c_str(), MNT_DETACH);
 }
@@ -86,8 +87,9 @@ class PartSettings : public Faults, public ::testing::WithParamInterface<PartFil
 
 TEST_P(PartSettings, StartUpAndDoubleClickCopeWithIt)
 {
-    WriteBytes(Settings(), GetParam().before);
-    RunningLookout lookout(SharedScreen(), InstallLookout(folder.Path()));
+    WriteBytes(Settings(), GetParam().before); // beside the program, not beside the link it is started through
+    fs::create_symlink(InstallLookout(folder.Path()), folder.Path() / "link");
+    RunningLookout lookout(SharedScreen(), folder.Path() / "link");
     EXPECT_EQ(lookout.Position(), GetParam().position);
     DoubleClick(SharedScreen(), lookout, {140, 100});
     EXPECT_EQ(lookout.WaitForExit(5s), 0);
@@ -99,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(// One value only: the other edge at 0, and only the two values change.
                       PartFile{"OneValue", "; mine\r\n[tarvex blinkmor]\r\ntop = 4500\r\n\r\n[Last]", {0, 300},
                                "; mine\r\n[tarvex blinkmor]\r\ntop =4500\r\nLeft=0\r\n\r\n[Last]"},
-                      // Beyond what X can hold (16 bits), a 32-bit integer or a float: that edge is skipped.
+                      // Beyond what X can hold (16 bits), a 32-bit integer, or a float: that edge is skipped.
                       PartFile{"BeyondX", "[Tarvex Blinkmor]\nTop=600000\nLeft=-1500\n", {-100, 0},
                                "[Tarvex Blinkmor]\nTop=0\nLeft=-1500\n"},
                       PartFile{"BeyondNumbers", "[Tarvex Blinkmor]\nTop=-1e12\nLeft=1e39\n", {0, 0},

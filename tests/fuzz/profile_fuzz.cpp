@@ -32,7 +32,7 @@ std::vector<std::string> Names(std::string_view text, bool sections)
         bool header = line.substr(first).starts_with('[');
         if (header == sections && (header || line.find('=') != std::string_view::npos)) {
             std::string_view name = header ? line.substr(first + 1, line.find(']') - first - 1) : line.substr(0, line.find('='));
-            names.emplace_back(name.substr(0, name.find('\0'))); // the store takes C strings
+            names.emplace_back(name.substr(0, name.find('\0'))); // names reach the store as C strings
         }
     }
     return names;

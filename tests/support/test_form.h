@@ -18,10 +18,3 @@ inline void ConnectToTestScreen()
     SharedScreen();
     OpenDisplay();
 }
-
-// Lets the program handle what the server has sent it so far.
-inline void HandleEvents()
-{
-    XSync(TheDisplay(), False);
-    DoEvents();
-}

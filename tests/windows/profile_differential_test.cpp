@@ -23,7 +23,7 @@ std::string MixedCase(std::string name)
         c ^= random_() % 2 && std::isalpha(static_cast<unsigned char>(c)) ? 0x20 : 0;
     return name;
 }
-const std::vector<std::string> sections = {"Tarvex Blinkmor", "Window", "Colors"}, keys = {"Top", "Left", "Title"};
+const std::vector<std::string> sections = {"Tarvex Blinkmor", "Window", "Colors", "Other"}, keys = {"Top", "Left", "Title"};
 const std::vector<std::string> blanks = {"", "", " ", "\t", " \t "}, lineEnds = {"\r\n", "\r\n", "\n"};
 std::string Value() { return Pick({"", "\"  quoted  \"", "a=b", std::string(2990 + random_() % 20, 'x') + "end",
                                    std::to_string(int(random_() % 20000) - 5000)}); }
@@ -68,9 +68,9 @@ TEST(ProfileDifferential, OurStoreReadsAndWritesAsWinesDoes)
             for (const char* side : {"wine", "ours"})
                 std::ofstream(folder / side / file, std::ios::binary) << files[i];
         for (int w = 1 + random_() % 5; w > 0; --w) // Wine keeps blanks at a written value's end until it next reads
-            operations[i].push_back({"W", random_() % 8 ? MixedCase(Pick(sections)) : "New Section", MixedCase(Pick(keys)),
+            operations[i].push_back({"W", MixedCase(Pick(sections)), MixedCase(Pick(keys)),
                                      Pick({"", " spaced out", Value()})});
-        for (const std::string& section : {sections[0], sections[1], sections[2], std::string("New Section")})
+        for (const std::string& section : sections)
             for (const std::string& key : keys)
                 operations[i].push_back({"R", MixedCase(section), MixedCase(key)});
         for (const auto& f : operations[i])

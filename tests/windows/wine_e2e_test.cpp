@@ -31,7 +31,7 @@ TEST(WineWatcher, TheShapedHeadLooksIsDraggedComesBackWhereItWasStoredAndRunsAlo
         std::signal(signal, [](int caught) { std::exit(128 + caught); });
     TempFolder folder;
     fs::path program = InstallLookout(folder.Path() / "My Apps", "Look Out.exe");
-    Screen().MovePointer(1000, 700);
+    Screen().MovePointer(0, eyeY); // the old pupils must go when they turn right
     {
         RunningLookout lookout(Screen(), program, true, {"wine"});
         EXPECT_EQ(lookout.Position(), std::make_pair(420, 0));
