@@ -25,7 +25,7 @@ fLookout& ShownHead()
         Display* display = Connected();
         auto* form = new fLookout;
         form->Left(windowLeft * TheScreen::TwipsPerPixelX());
-        form->Top(windowTop * TheScreen::TwipsPerPixelY());
+        form->Top(windowTop * TheScreen::TwipsPerPixelX());
         form->Show();
         XSync(display, False);
         DoEvents();

@@ -105,12 +105,6 @@ float TwipsPerPixelX()
     return twips;
 }
 
-float TwipsPerPixelY()
-{
-    static const float twips = TwipsPerPixel(LOGPIXELSY);
-    return twips;
-}
-
 } // namespace TheScreen
 
 void End()

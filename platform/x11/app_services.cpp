@@ -89,7 +89,6 @@ float Width()
 
 // The program's pixels are logical ones of 1/96 inch at every DPI.
 float TwipsPerPixelX() { return static_cast<float>(twipsPerLogicalPixel); }
-float TwipsPerPixelY() { return static_cast<float>(twipsPerLogicalPixel); }
 
 } // namespace TheScreen
 
