@@ -77,6 +77,15 @@ Counts operator-(const Counts& after, const Counts& before)
             after.inXReply - before.inXReply, after.xReplies - before.xReplies};
 }
 
+Counts& operator+=(Counts& total, const Counts& more)
+{
+    total.allocations += more.allocations;
+    total.newCalls += more.newCalls;
+    total.inXReply += more.inXReply;
+    total.xReplies += more.xReplies;
+    return total;
+}
+
 bool CountingWorks(Display* display, benchmark::State& state)
 {
     Counts before = CurrentCounts();

@@ -16,6 +16,13 @@ struct Counts {
 
 Counts CurrentCounts();
 Counts operator-(const Counts& after, const Counts& before);
+Counts& operator+=(Counts& total, const Counts& more);
+
+// A counter that shows a total as so much per iteration.
+inline benchmark::Counter PerIteration(double total)
+{
+    return benchmark::Counter(total, benchmark::Counter::kAvgIterations);
+}
 
 // Whether the hooks are in effect (an allocation, an operator new and a round trip
 // seen); if not, the benchmark is marked skipped with the reason.

@@ -7,9 +7,7 @@
 #include <chrono>
 
 #include "display.h"
-#include "form.h"
-#include "resource_ids.h"
-#include "resources.h"
+#include "fLookout.h"
 
 // The program's connection to the server named by DISPLAY.
 inline Display* Connected()
@@ -22,23 +20,7 @@ inline Display* Connected()
 // creating the window does not trim it already.
 class HeadForm : public Form {
 public:
-    HeadForm() : Form(Design()) {}
-
-private:
-    static FormDesign Design()
-    {
-        static const Picture head = LoadResPicture(IDB_LOOKOUT);
-        FormDesign design;
-        design.caption = L"Head";
-        design.className = L"LookoutBench";
-        design.picture = head;
-        design.clientWidth = head.width;
-        design.clientHeight = head.height;
-        design.scaleMode = vbPixels;
-        design.autoRedraw = true;
-        design.fillStyle = vbFSSolid;
-        return design;
-    }
+    HeadForm() : Form(fLookout::Design()) {}
 };
 
 using BenchClock = std::chrono::steady_clock;

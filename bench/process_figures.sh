@@ -17,6 +17,7 @@ cp build-bench/lookout "$work/lookout"
 g++ -std=c++20 -O2 bench/startup_probe.cpp -o "$work/startup_probe" -lX11 -lXext
 g++ -std=c++20 -O2 bench/timer_loop.cpp -o "$work/timer_loop"
 g++ -std=c++20 -O2 bench/xlib_poll.cpp -o "$work/xlib_poll" -lX11
+g++ -std=c++20 -O2 bench/move_pointer.cpp -o "$work/move_pointer" -lX11 -lXtst
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
@@ -28,13 +29,7 @@ export DISPLAY=":$(head -n1 "$work/display")"
 cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{t += $1} END {print t}'; } # CPU time of all threads
 wakeups() { awk '/^voluntary_ctxt_switches/ {print $2}' /proc/"$1"/status; }
 percent() { awk -v t="$1" -v s="$2" 'BEGIN {printf "%.3f", 100 * t / 1e9 / s}'; } # percent NS SECONDS
-move() { # moves the pointer 20 times a second round the screen, through XTest, for the given seconds
-  local end=$((SECONDS + $1)) i=0
-  while ((SECONDS < end)); do
-    xdotool mousemove $((100 + (i * 37) % 800)) $((100 + (i * 23) % 500))
-    i=$((i + 1)); sleep 0.05
-  done
-}
+move() { "$work/move_pointer" "$1"; } # 20 times a second round the screen, as a mouse does, for the given seconds
 
 # measure NAME PROGRAM: runs the program alone and prints its figures on one line:
 # name, CPU still %, CPU moving %, X server CPU still %, X server CPU moving %, wake-ups/s still, peak kB

@@ -33,7 +33,7 @@ load=$(cut -d' ' -f1-3 /proc/loadavg) # other work on the machine moves the figu
 # The mean of the repetitions of one benchmark, one field, to a number of decimals.
 value() {
   jq -r --arg name "$1" --arg field "$2" --argjson places "$3" '
-    [.benchmarks[] | select(.run_name | split("/")[0] == $name)] as $runs
+    [.benchmarks[] | select(.run_name | startswith($name))] as $runs
     | ($runs | map(select(.error_occurred)) | first | .error_message) as $error
     | ($runs | map(select(.aggregate_name == "mean")) | first | .[$field]) as $mean
     | if $error then "not working: \($error)" elif $mean == null then "not run"
@@ -45,12 +45,13 @@ echo
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs); load before the run: $load"
 echo "Figures: means of 5 repetitions"
 row "TrimForm incl. hand-over, us" TrimForm real_time 1
-row "  of which the first pixel read, us" TrimImageFetch real_time 1
-row "tick incl. XSync, us" Tick real_time 1
-row "allocations per tick" Tick allocations 2
-row "  of which inside Xlib's reply wait" Tick in_x_reply 2
-row "  of which operator new" Tick new_calls 2
-row "round trips per tick" Tick round_trips 2
-row "requests per tick" Tick requests 2
+for pointer in still moving; do
+  row "tick, pointer $pointer, incl. XSync, us" Tick/$pointer real_time 1
+  row "  allocations" Tick/$pointer allocations 2
+  row "    of which inside Xlib's reply wait" Tick/$pointer in_x_reply 2
+  row "    of which operator new" Tick/$pointer new_calls 2
+  row "  round trips" Tick/$pointer round_trips 2
+  row "  requests" Tick/$pointer requests 2
+done
 row "cover raised: heads step above, us" CoverRaised real_time 1
 row "  round trips for that, per head" CoverRaised round_trips_per_head 2

@@ -1,17 +1,19 @@
-// One tick of the eyes: the program's window shown, the pointer somewhere else
-// on the screen each time, and what one tmr_Timer() costs.
+// One tick of the eyes: the program's window shown, the pointer still or moved by
+// another client as a mouse moves it (XTest), and what one tmr_Timer() costs.
 
 #include <benchmark/benchmark.h>
+
+#include <X11/extensions/XTest.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
 
-#include "app_services.h"
 #include "counting_hooks.h"
 #include "event_loop.h"
 #include "fLookout.h"
 #include "head_form.h"
+#include "native_form.h"
 
 namespace {
 
@@ -24,8 +26,8 @@ fLookout& ShownHead()
     static fLookout* head = [] {
         Display* display = Connected();
         auto* form = new fLookout;
-        form->Left(windowLeft * TheScreen::TwipsPerPixelX());
-        form->Top(windowTop * TheScreen::TwipsPerPixelX());
+        form->Left(static_cast<float>(windowLeft * NativeTwipsPerPixel()));
+        form->Top(static_cast<float>(windowTop * NativeTwipsPerPixel()));
         form->Show();
         XSync(display, False);
         DoEvents();
@@ -44,25 +46,28 @@ fLookout& ShownHead()
 }
 
 // Points on a circle around the head, so that the pupils turn from tick to tick.
-void MovePointer(Display* display, int step)
+void MovePointer(Display* mouse, int step)
 {
     double angle = step % 16 * std::numbers::pi / 8;
     int x = windowLeft + 92 + static_cast<int>(300 * std::cos(angle));
     int y = windowTop + 140 + static_cast<int>(300 * std::sin(angle));
-    XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, x, y);
+    XTestFakeMotionEvent(mouse, DefaultScreen(mouse), x, y, CurrentTime);
+    XSync(mouse, False);
 }
 
-void Tick(benchmark::State& state)
+void Tick(benchmark::State& state, bool moving)
 {
     fLookout& head = ShownHead();
     Display* display = TheDisplay();
     if (!CountingWorks(display, state))
         return;
+    Display* mouse = XOpenDisplay(nullptr);
     Counts counted;
     unsigned long requests = 0;
     int step = 0;
     for (auto _ : state) {
-        MovePointer(display, step++);
+        if (moving)
+            MovePointer(mouse, step++);
         XSync(display, False);
         DoEvents(); // what the event loop would have done between two ticks
 
@@ -72,24 +77,20 @@ void Tick(benchmark::State& state)
         head.tmr_Timer();
         DoEvents(); // sends the tick's drawing, as the loop does before it goes idle
         requests += XNextRequest(display) - firstRequest;
-        Counts during = CurrentCounts() - before;
+        counted += CurrentCounts() - before;
         XSync(display, False); // until the server has drawn the eyes
         state.SetIterationTime(SecondsSince(start));
-
-        counted.allocations += during.allocations;
-        counted.newCalls += during.newCalls;
-        counted.inXReply += during.inXReply;
-        counted.xReplies += during.xReplies;
     }
-    auto perTick = [](double total) { return benchmark::Counter(total, benchmark::Counter::kAvgIterations); };
-    state.counters["allocations"] = perTick(counted.allocations);
-    state.counters["new_calls"] = perTick(counted.newCalls);
-    state.counters["in_x_reply"] = perTick(counted.inXReply);
-    state.counters["round_trips"] = perTick(counted.xReplies);
-    state.counters["requests"] = perTick(requests);
+    XCloseDisplay(mouse);
+    state.counters["allocations"] = PerIteration(counted.allocations);
+    state.counters["new_calls"] = PerIteration(counted.newCalls);
+    state.counters["in_x_reply"] = PerIteration(counted.inXReply);
+    state.counters["round_trips"] = PerIteration(counted.xReplies);
+    state.counters["requests"] = PerIteration(requests);
 }
 
 } // namespace
 
-BENCHMARK(Tick)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Tick, still, false)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Tick, moving, true)->UseManualTime()->Unit(benchmark::kMicrosecond);
 

@@ -1,5 +1,5 @@
 // Cutting the window to the head's outline: the program's TrimForm, with the
-// server taking the shape, and the first pixel read, which fetches the kept image.
+// server taking the shape.
 
 #include <benchmark/benchmark.h>
 
@@ -33,35 +33,14 @@ void TrimForm(benchmark::State& state)
         XSync(display, False);
         state.SetIterationTime(SecondsSince(start));
         requests += XNextRequest(display) - firstRequest;
-        Counts during = CurrentCounts() - before;
-        counted.allocations += during.allocations;
-        counted.xReplies += during.xReplies;
+        counted += CurrentCounts() - before;
     }
-    auto perTrim = [](double total) { return benchmark::Counter(total, benchmark::Counter::kAvgIterations); };
-    state.counters["allocations"] = perTrim(counted.allocations);
-    state.counters["round_trips"] = perTrim(counted.xReplies); // the sync at the end is one of them
-    state.counters["requests"] = perTrim(requests);
-}
-
-// The first pixel read alone, which brings the kept image from the server.
-void TrimImageFetch(benchmark::State& state)
-{
-    Connected();
-    for (auto _ : state) {
-        HeadForm form;
-        form.hWnd();
-        XSync(TheDisplay(), False);
-
-        auto start = BenchClock::now();
-        benchmark::DoNotOptimize(form.Point(0, 0));
-        state.SetIterationTime(SecondsSince(start));
-    }
+    state.counters["allocations"] = PerIteration(counted.allocations);
+    state.counters["round_trips"] = PerIteration(counted.xReplies); // the sync at the end is one of them
+    state.counters["requests"] = PerIteration(requests);
 }
 
 } // namespace
 
-// Those that make a window per iteration run a fixed number of times: the untimed
-// window making would otherwise decide how long they take.
-constexpr int windowsPerRun = 300;
-BENCHMARK(TrimForm)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(windowsPerRun);
-BENCHMARK(TrimImageFetch)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(windowsPerRun);
+// A fixed number of windows: the untimed window making would otherwise decide how long it takes.
+BENCHMARK(TrimForm)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(300);

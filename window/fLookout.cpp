@@ -26,7 +26,9 @@ constexpr double pupilOffset = 5; // from the eye's centre towards the cursor
 constexpr COLORREF eyeColor = 0x80FF80; // light green
 constexpr COLORREF pupilColor = 0;
 
-FormDesign LookoutDesign()
+} // namespace
+
+FormDesign fLookout::Design()
 {
     FormDesign design;
     design.caption = L"Form1";
@@ -41,6 +43,8 @@ FormDesign LookoutDesign()
     return design;
 }
 
+namespace {
+
 // The distance between a point and the cursor; the differences are checked 32-bit subtractions.
 double Distance(LONG x, LONG y, POINT cursor)
 {
@@ -51,7 +55,7 @@ double Distance(LONG x, LONG y, POINT cursor)
 
 } // namespace
 
-fLookout::fLookout() : Form(LookoutDesign()), tmr(*this, tickInterval, [this] { tmr_Timer(); }) {}
+fLookout::fLookout() : Form(Design()), tmr(*this, tickInterval, [this] { tmr_Timer(); }) {}
 
 fLookout& fLookout::DefaultInstance()
 {

@@ -11,6 +11,9 @@ class fLookout : public Form {
 public:
     fLookout();
 
+    // The window as designed: its picture, icon, scale mode and drawing style.
+    static FormDesign Design();
+
     // The form's one instance, created on first use; it lives until the program ends.
     static fLookout& DefaultInstance();
 
