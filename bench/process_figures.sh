@@ -9,9 +9,9 @@ cd "$(dirname "$0")/.."
 phase=${1:-60} soak=${2:-600}
 echo "Measuring lookout and two yardsticks: ${phase} s still and ${phase} s moving each, then a ${soak} s soak..."
 
+scripts/install-deps.sh bench >/dev/null
 cmake -S . -B build-bench -DLOOKOUT_BENCH=ON -DLOOKOUT_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench -j2 --target lookout >/dev/null
-((soak == 0)) || command -v xrestop >/dev/null || { echo "xrestop is missing: apt-get install xrestop"; exit 1; }
 work=$(mktemp -d /tmp/lookout-figures.XXXXXX)
 cp build-bench/lookout "$work/lookout"
 g++ -std=c++20 -O2 bench/startup_probe.cpp -o "$work/startup_probe" -lX11 -lXext

@@ -4,6 +4,7 @@ set -euo pipefail
 echo "lookout benchmarks: building, then running on a private Xvfb" >&2
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" bench >/dev/null
 build=${LOOKOUT_BENCH_BUILD:-$root/build-bench}
 if [[ ! -f $build/CMakeCache.txt ]]; then
   cmake -S "$root" -B "$build" -DLOOKOUT_BENCH=ON -DLOOKOUT_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
