@@ -49,15 +49,6 @@ std::wstring Hex(std::uint64_t value)
     return digits;
 }
 
-float TwipsPerPixel(int axis)
-{
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, axis) : 0;
-    if (screen)
-        ReleaseDC(nullptr, screen);
-    return 1440.0f / static_cast<float>(dpi > 0 ? dpi : 96);
-}
-
 } // namespace
 
 namespace App {
@@ -101,7 +92,13 @@ float Width() { return static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) * Twips
 // The process is not DPI-aware: the system answers 96 DPI and scales to the screen itself.
 float TwipsPerPixelX()
 {
-    static const float twips = TwipsPerPixel(LOGPIXELSX);
+    static const float twips = [] {
+        HDC screen = GetDC(nullptr);
+        int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+        if (screen)
+            ReleaseDC(nullptr, screen);
+        return 1440.0f / static_cast<float>(dpi > 0 ? dpi : 96);
+    }();
     return twips;
 }
 

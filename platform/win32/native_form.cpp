@@ -1,6 +1,7 @@
 // The form's window on Windows: creation, the kept image, circles, pixel reads, position.
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <vector>
 

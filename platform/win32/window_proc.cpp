@@ -1,7 +1,6 @@
 // Messages to a form's window: painting from the kept image, mouse presses,
 // double-clicks, timer ticks, and closing from outside.
 
-#include <exception>
 #include <string>
 
 #include "app_services.h"
@@ -29,17 +28,6 @@ Press CurrentPress()
     return {static_cast<std::uint32_t>(GetMessageTime()), static_cast<short>(LOWORD(position)),
             static_cast<short>(HIWORD(position))};
 }
-
-} // namespace
-
-// Windows shows nothing for a failure; a debugger sees the line.
-void FailInHandler(const std::string& what)
-{
-    OutputDebugStringA(("lookout: " + what + "\n").c_str());
-    ExitProcess(1);
-}
-
-namespace {
 
 DoubleClickLimits SystemLimits()
 {
@@ -127,4 +115,11 @@ LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
+}
+
+// Windows shows nothing for a failure; a debugger sees the line.
+void FailInHandler(const std::string& what)
+{
+    OutputDebugStringA(("lookout: " + what + "\n").c_str());
+    ExitProcess(1);
 }

@@ -16,10 +16,9 @@ for name in FileVersion ProductVersion; do
 done
 wrestool -x --type=14 "$exe" -o "$work/icon.ico" && icotool -l "$work/icon.ico" 2>/dev/null |
   grep -q -- '--width=32 --height=32 --bit-depth=4' || fail "no 32x32 icon in 16 colours"
-# Not DPI-aware: the system scales the head to the display's scaling, and GDI draws it sharp.
+# Not DPI-aware: the system scales the head to the display's scaling.
 wrestool -x --raw --type=24 "$exe" >"$work/manifest"
 grep -q 'dpiAware' "$work/manifest" && fail "the manifest declares the program DPI-aware"
-grep -q '<gdiScaling[^>]*>true</gdiScaling>' "$work/manifest" || fail "the manifest does not ask for gdiScaling"
 unexpected=$(x86_64-w64-mingw32-objdump -p "$exe" | grep -oP 'DLL Name: \K.*' | sed 's/\.dll$//I' |
   grep -vixE 'advapi32|gdi32|kernel32|msvcrt|user32')
 [[ -z $unexpected ]] || fail "needs DLLs that are not the system's: $unexpected"
