@@ -13,10 +13,11 @@ cmake --build "$build" -j2 >"$build/build.log" 2>&1 || { cat "$build/build.log";
 
 # The Linux programs that look at the Windows one from outside, built when their folders changed.
 compile() { # compile OUTPUT SOURCE... -- FLAGS...
-  local output=$1 sources=() folders=()
+  local output=$1 sources=() folders=() flag
   shift
   while [[ $1 != -- ]]; do sources+=("$1") folders+=("$(dirname "$1")"); shift; done
   shift
+  for flag in "$@"; do [[ $flag != -I* ]] || folders+=("${flag#-I}"); done # headers count too
   [[ ! -e $output ]] || find "${folders[@]}" -newer "$output" | grep -q . || return 0
   g++ -std=c++20 -O1 -Wall -Wextra -o "$output" "${sources[@]}" "$@" -lgtest -lgtest_main -pthread
 }

@@ -59,17 +59,12 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int /*x*/, int /*y*/, int /*cx*
 int SetWindowRgn(HWND window, HRGN region, BOOL /*redraw: X redraws a reshaped window itself*/)
 {
     NativeForm* native = FormOfHandle(window);
-    if (!native)
+    auto* shape = reinterpret_cast<Region>(region);
+    if (!native || !shape) // the program always hands over a region
         return 0;
     Display* display = TheDisplay();
-    auto* shape = reinterpret_cast<Region>(region);
-    if (shape) {
-        XShapeCombineRegion(display, native->window, ShapeBounding, 0, 0, shape, ShapeSet);
-        XShapeCombineRegion(display, native->window, ShapeInput, 0, 0, shape, ShapeSet);
-    } else {
-        XShapeCombineMask(display, native->window, ShapeBounding, 0, 0, None, ShapeSet);
-        XShapeCombineMask(display, native->window, ShapeInput, 0, 0, None, ShapeSet);
-    }
+    XShapeCombineRegion(display, native->window, ShapeBounding, 0, 0, shape, ShapeSet);
+    XShapeCombineRegion(display, native->window, ShapeInput, 0, 0, shape, ShapeSet);
     // From now on the region belongs to the window.
     if (native->shape)
         XDestroyRegion(native->shape);

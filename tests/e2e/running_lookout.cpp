@@ -34,8 +34,9 @@ RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& prog
                                std::vector<std::string> command)
     : screen_(screen)
 {
-    command.push_back(program);
-    pid_ = Spawn(command, {"DISPLAY=" + screen.Name()}, ErrorFile()); // wine runs the program in this process
+    static TempFolder locks; // the copies' single-instance locks, gone with the test program
+    command.push_back(program); // wine, where given, runs the program in the process started here
+    pid_ = Spawn(command, {"DISPLAY=" + screen.Name(), "XDG_RUNTIME_DIR=" + locks.Path().string()}, ErrorFile());
     if (waitForHead && !WaitForHead(30s)) { // Wine's first start is slow
         kill(pid_, SIGKILL);
         WaitForExit(10s);
