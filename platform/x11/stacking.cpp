@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "display.h"
+#include "window_queries.h"
 #include "x11_form.h"
 
 namespace {
@@ -42,23 +43,6 @@ bool MayRestackAbove(Window window)
     return false;
 }
 
-std::vector<Atom> AtomList(Display* display, Window window, const char* property)
-{
-    Atom type;
-    int format;
-    unsigned long count = 0, remaining;
-    unsigned char* data = nullptr;
-    std::vector<Atom> atoms;
-    if (XGetWindowProperty(display, window, AtomNamed(property), 0, 32, False, XA_ATOM, &type, &format, &count,
-                           &remaining, &data) == Success && data && format == 32) {
-        auto* values = reinterpret_cast<Atom*>(data);
-        atoms.assign(values, values + count);
-    }
-    if (data)
-        XFree(data);
-    return atoms;
-}
-
 bool HasProperty(Display* display, Window window, Atom property)
 {
     int count = 0;
@@ -75,27 +59,25 @@ Window ClientIn(Display* display, Window window, int depth)
 {
     if (HasProperty(display, window, AtomNamed("WM_STATE")))
         return window;
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
+    if (depth == 0)
+        return 0;
+    std::vector<Window> children = Children(display, window);
     Window client = 0;
-    if (depth > 0 && XQueryTree(display, window, &root, &parent, &children, &count))
-        for (unsigned i = count; i-- > 0 && !client;)
-            client = ClientIn(display, children[i], depth - 1);
-    if (children)
-        XFree(children);
+    for (auto i = children.rbegin(); i != children.rend() && !client; ++i) // the top one first
+        client = ClientIn(display, *i, depth - 1);
     return client;
 }
 
 bool KeptAbove(Display* display, Window client)
 {
-    for (Atom state : AtomList(display, client, "_NET_WM_STATE"))
+    for (Atom state : Property32(display, client, AtomNamed("_NET_WM_STATE"), XA_ATOM))
         if (state == AtomNamed("_NET_WM_STATE_ABOVE"))
             return true;
     const char* aboveTypes[] = {"_NET_WM_WINDOW_TYPE_DOCK",          "_NET_WM_WINDOW_TYPE_NOTIFICATION",
                                 "_NET_WM_WINDOW_TYPE_TOOLTIP",       "_NET_WM_WINDOW_TYPE_POPUP_MENU",
                                 "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", "_NET_WM_WINDOW_TYPE_COMBO",
                                 "_NET_WM_WINDOW_TYPE_DND"};
-    for (Atom type : AtomList(display, client, "_NET_WM_WINDOW_TYPE"))
+    for (Atom type : Property32(display, client, AtomNamed("_NET_WM_WINDOW_TYPE"), XA_ATOM))
         for (const char* name : aboveTypes)
             if (type == AtomNamed(name))
                 return true;
@@ -138,18 +120,13 @@ bool ChangesStacking(const XEvent& event)
 
 void KeepAbove(Display* display, NativeForm& native, bool mayStepDown)
 {
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-        return;
     // Children come bottom to top: look down from the top, until our own window unless
     // it may step down.
+    std::vector<Window> children = Children(display, DefaultRootWindow(display));
     Window ordinary = 0;
-    for (unsigned i = count; i-- > 0 && !ordinary && (mayStepDown || children[i] != native.window);)
-        if (!FormOfWindow(children[i]) && !YieldedTo(children[i]) && IsOrdinaryCover(display, children[i], native))
-            ordinary = children[i];
-    if (children)
-        XFree(children);
+    for (auto i = children.rbegin(); i != children.rend() && !ordinary && (mayStepDown || *i != native.window); ++i)
+        if (!FormOfWindow(*i) && !YieldedTo(*i) && IsOrdinaryCover(display, *i, native))
+            ordinary = *i;
     if (!ordinary || !MayRestackAbove(ordinary))
         return;
     XWindowChanges changes{};

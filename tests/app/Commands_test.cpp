@@ -113,6 +113,7 @@ TEST_F(Settings, WritesThatCannotBeDoneLeaveEverythingAsItWas)
     EXPECT_TRUE(fs::is_empty(folder / "folder.ini"));
     chmod(folder.c_str(), 0555);
     WriteIni(L"a", L"x", L"2", (folder / "other.ini").wstring());
+    chmod(folder.c_str(), 0755); // for the folder's removal
     fs::path current = fs::current_path();
     fs::current_path(folder);
     WriteIni(L"a", L"x", L"1", L""); // no file name: nothing written, not even in the current folder

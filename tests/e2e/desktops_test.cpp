@@ -17,9 +17,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr unsigned black = 0, eyeGreen = 0x80FF80;
-constexpr int eyeY = 162, leftEyeX = 39;
-
 struct Desktop {
     const char* manager; // "" for none
     int dpi;
@@ -106,7 +103,7 @@ TEST_P(Desktops, TheHeadIsWhereItIsPutCutAboveOthersLookingAndComesBackThereEver
             for (int x = -1; x <= width; ++x) {
                 std::size_t at = y * (width + 2) + x + 1;
                 bool inEye = std::hypot(x - Scaled(leftEyeX), y - Scaled(eyeY)) <= 14 * Scale() ||
-                             std::hypot(x - Scaled(143), y - Scaled(eyeY)) <= 14 * Scale();
+                             std::hypot(x - Scaled(rightEyeX), y - Scaled(eyeY)) <= 14 * Scale();
                 if (XPointInRegion(outline, x, y))
                     wrong += now[at] == black && !inEye;
                 else
@@ -154,7 +151,7 @@ TEST_P(Desktops, TheHeadIsWhereItIsPutCutAboveOthersLookingAndComesBackThereEver
 
     auto twips = [&](int pixels) { return std::to_string(pixels * 1440 / GetParam().dpi); };
     const std::string stored = "[Tarvex Blinkmor]\nTop=" + twips(dragged.second) + "\nLeft=" + twips(dragged.first) + "\n";
-    for (int round = 1; round <= 5; ++round) {
+    for (int round = 1; round <= 2; ++round) { // a new file, then one rewritten
         DoubleClick(screen, *lookout, In(91, 100));
         ASSERT_EQ(lookout->WaitForExit(3s), 0) << "round " << round;
         EXPECT_EQ(FileBytes(folder.Path() / "lookout.ini"), stored) << "round " << round;
@@ -162,7 +159,6 @@ TEST_P(Desktops, TheHeadIsWhereItIsPutCutAboveOthersLookingAndComesBackThereEver
         EXPECT_EQ(lookout->Position(), dragged) << "round " << round;
         EXPECT_TRUE(Eventually([&] { return lookout->PixelAt(In(91), In(100)) == forehead; })) << "round " << round;
     }
-    XDestroyWindow(display, cover);
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagersAndDpis, Desktops,

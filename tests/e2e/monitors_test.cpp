@@ -28,8 +28,8 @@ TEST(TwoMonitors, ThePrimaryIsTheScreenAndItsCornerTheOrigin)
         RunningLookout lookout(screen, program);
         EXPECT_EQ(lookout.Position(), std::make_pair(1024 + 420, 0));
         // Left of the head on the screen: only a pointer counted from the same corner looks there.
-        screen.MovePointer(1300, 162);
-        EXPECT_TRUE(Eventually([&] { return lookout.PixelAt(143 - 9, 162) == 0; })) << "not looking left";
+        screen.MovePointer(1300, eyeY);
+        EXPECT_TRUE(Eventually([&] { return lookout.PixelAt(rightEyeX - 9, eyeY) == black; })) << "not looking left";
         DoubleClick(screen, lookout);
         ASSERT_EQ(lookout.WaitForExit(3s), 0);
     }

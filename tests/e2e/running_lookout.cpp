@@ -71,7 +71,8 @@ bool RunningLookout::WaitForHead(std::chrono::milliseconds patience)
         if (!window_ && !find())
             return false;
         double scale = Size().first / 184.0;
-        int x = Position().first + static_cast<int>(39.5 * scale), y = Position().second + static_cast<int>(162.5 * scale);
+        int x = Position().first + static_cast<int>((leftEyeX + 0.5) * scale);
+        int y = Position().second + static_cast<int>((eyeY + 0.5) * scale);
         Window top = 0;
         XTranslateCoordinates(display, root, root, x, y, &x, &y, &top);
         return top != topLevel_ || screen_.ScreenPixel(x, y) == 0;

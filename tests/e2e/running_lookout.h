@@ -15,14 +15,18 @@
 #include "temp_folder.h"
 #include "virtual_screen.h"
 
+// Where the eyes sit in the head's picture, and the colours drawn there.
+constexpr int leftEyeX = 39, rightEyeX = 143, eyeY = 162;
+constexpr unsigned black = 0, eyeGreen = 0x80FF80;
+
 // Copies the program into a folder, where its settings file will lie.
 std::filesystem::path InstallLookout(const std::filesystem::path& folder, const std::string& name = "lookout");
 
 class RunningLookout {
 public:
-    // Waits for the head unless the copy is to end at once; prefix: such as wine, or env DISPLAY=...
+    // Waits for the head unless the copy is to end at once; command: such as wine, or env DISPLAY=...
     RunningLookout(const VirtualScreen& screen, const std::filesystem::path& program, bool waitForHead = true,
-                   std::vector<std::string> prefix = {});
+                   std::vector<std::string> command = {});
     ~RunningLookout(); // kills what still runs; a sanitizer's report on its stderr fails the test
 
     bool WaitForHead(std::chrono::milliseconds patience);

@@ -8,12 +8,13 @@
 #include "fLookout.h"
 #include "temp_folder.h"
 #include "test_form.h"
+#include "x11_form.h"
 
 TEST(Trimming, TheHeadKeepsEveryPixelThatDiffersFromTheTopLeftOne)
 {
     ConnectToTestScreen();
     fLookout head;
-    Window window = WindowOf(head); // loading trims it
+    Window window = FormOfHandle(head.hWnd())->window; // loading trims it
     XSync(TheDisplay(), False);
     std::string bmp = FileBytes(LOOKOUT_PICTURE_BMP);
     const Picture picture = DecodeBmpFile({reinterpret_cast<const std::uint8_t*>(bmp.data()), bmp.size()});

@@ -206,29 +206,8 @@ bool Eventually(const std::function<bool()>& condition, std::chrono::millisecond
     return true;
 }
 
-std::vector<Window> Children(Display* display, Window window)
-{
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, window, &root, &parent, &children, &count))
-        return {};
-    std::vector<Window> list(children, children + count);
-    if (children)
-        XFree(children);
-    return list;
-}
-
 std::optional<long> Property(Display* display, Window window, const char* name)
 {
-    Atom type;
-    int format;
-    unsigned long count = 0, remaining;
-    unsigned char* data = nullptr;
-    std::optional<long> value;
-    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1, False, AnyPropertyType, &type,
-                           &format, &count, &remaining, &data) == Success && data && count == 1 && format == 32)
-        value = *reinterpret_cast<long*>(data);
-    if (data)
-        XFree(data);
-    return value;
+    std::vector<unsigned long> items = Property32(display, window, XInternAtom(display, name, False));
+    return items.empty() ? std::nullopt : std::optional<long>(static_cast<long>(items[0]));
 }

@@ -12,6 +12,8 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "window_queries.h" // the program's own Children() and Property32()
+
 class VirtualScreen {
 public:
     enum class Server { Xvfb, XorgDummy };
@@ -56,6 +58,5 @@ pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::stri
 bool Eventually(const std::function<bool()>& condition,
                 std::chrono::milliseconds patience = std::chrono::milliseconds(3000));
 
-std::vector<Window> Children(Display* display, Window window); // bottom first
 // The first 32-bit item of a window's property.
 std::optional<long> Property(Display* display, Window window, const char* name);

@@ -14,8 +14,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr unsigned rootWhite = 0xFFFFFF, black = 0, eyeGreen = 0x80FF80;
-constexpr int eyeY = 162;
+constexpr unsigned rootWhite = 0xFFFFFF;
 
 // Global, so that a run stopped from outside (a time limit, Ctrl-C) still takes it down on the way out.
 VirtualScreen& Screen()
