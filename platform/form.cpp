@@ -111,11 +111,10 @@ void Form::FillColor(COLORREF color)
 void Form::Circle(float x, float y, float radius, COLORREF color)
 {
     NativeForm& native = Load();
+    if (design_.fillStyle != vbFSSolid)
+        throw RuntimeError("circles are drawn filled only, and this form's fill style is not solid");
     double perPixel = UnitsPerPixel();
-    std::optional<COLORREF> fill;
-    if (design_.fillStyle == vbFSSolid)
-        fill = fillColor_;
-    NativeCircle(native, x / perPixel, y / perPixel, radius / perPixel, color, fill);
+    NativeCircle(native, x / perPixel, y / perPixel, radius / perPixel, color, fillColor_);
 }
 
 float Form::Top()

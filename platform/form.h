@@ -37,7 +37,7 @@ struct FormDesign {
     std::vector<bool> iconTransparent;
     int scaleMode = vbTwips;
     bool autoRedraw = false;
-    int fillStyle = vbFSTransparent;
+    int fillStyle = vbFSTransparent; // circles are drawn filled only: a form that draws them is solid
 };
 
 struct NativeForm;
@@ -79,6 +79,7 @@ public:
 
     int ScaleMode();
     void ScaleMode(int mode);
+    // Drawing and reading always use the kept image: the program turns this on for both.
     bool AutoRedraw();
     void AutoRedraw(bool on);
     float ScaleWidth();

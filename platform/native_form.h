@@ -14,11 +14,9 @@ HWND NativeHandle(NativeForm& native);
 // The program draws and reads only with its persistent image on (AutoRedraw), so every
 // drawing goes into the kept image, which the window shows, and every read comes from it.
 COLORREF NativePixel(NativeForm& native, int x, int y);
-// A circle outlined in one colour and, unless fill is empty, filled with another;
-// drawn into the kept image and shown. Centre and radius are not yet rounded: each
-// platform rounds them once, to its own pixels.
-void NativeCircle(NativeForm& native, double x, double y, double radius, COLORREF outline,
-                  std::optional<COLORREF> fill);
+// A circle outlined in one colour and filled with another, drawn into the kept image and
+// shown. Centre and radius are not yet rounded: each platform rounds them once, to its own pixels.
+void NativeCircle(NativeForm& native, double x, double y, double radius, COLORREF outline, COLORREF fill);
 // The nearest whole pixel of a coordinate in twips or pixels (halfway goes to even);
 // raises where the value can name no pixel.
 int ToPixels(double value, double unitsPerPixel);

@@ -153,7 +153,7 @@ COLORREF NativePixel(NativeForm& native, int x, int y)
 }
 
 void NativeCircle(NativeForm& native, double centreX, double centreY, double circleRadius, COLORREF outline,
-                  std::optional<COLORREF> fill)
+                  COLORREF fill)
 {
     int x = ToPixels(centreX, 1), y = ToPixels(centreY, 1), radius = ToPixels(circleRadius, 1);
     // The bounding box takes one pixel beyond the circle on the right and at the bottom.
@@ -165,15 +165,14 @@ void NativeCircle(NativeForm& native, double centreX, double centreY, double cir
 
     HDC dc = native.image;
     HPEN pen = CreatePen(PS_SOLID, 1, outline);
-    HBRUSH brush = fill ? CreateSolidBrush(*fill) : static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    HBRUSH brush = CreateSolidBrush(fill);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HGDIOBJ oldBrush = SelectObject(dc, brush);
     Ellipse(dc, box.left, box.top, box.right, box.bottom);
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldPen);
     DeleteObject(pen);
-    if (fill)
-        DeleteObject(brush);
+    DeleteObject(brush);
 
     native.drawnSinceFlush = true;
     InvalidateRect(native.window, &box, FALSE);

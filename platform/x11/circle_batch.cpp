@@ -45,11 +45,9 @@ void SendCircles(NativeForm& native)
     Display* display = TheDisplay();
     for (const KeptCircle& circle : batch.queued) {
         int size = 2 * circle.radius;
-        if (circle.fill) {
-            XSetForeground(display, native.gc, *circle.fill);
-            XFillArc(display, native.image, native.gc, circle.x - circle.radius, circle.y - circle.radius, size,
-                     size, 0, 360 * 64);
-        }
+        XSetForeground(display, native.gc, circle.fill);
+        XFillArc(display, native.image, native.gc, circle.x - circle.radius, circle.y - circle.radius, size, size,
+                 0, 360 * 64);
         XSetForeground(display, native.gc, circle.outline);
         XDrawArc(display, native.image, native.gc, circle.x - circle.radius, circle.y - circle.radius, size, size,
                  0, 360 * 64);

@@ -5,7 +5,6 @@
 
 #include <X11/Xlib.h>
 
-#include <optional>
 #include <vector>
 
 struct KeptCircle {
@@ -13,7 +12,7 @@ struct KeptCircle {
     int y;
     int radius;
     unsigned long outline; // pixel values
-    std::optional<unsigned long> fill;
+    unsigned long fill;
     bool operator==(const KeptCircle&) const = default;
 };
 

@@ -210,7 +210,7 @@ COLORREF NativePixel(NativeForm& native, int logicalX, int logicalY)
 }
 
 void NativeCircle(NativeForm& native, double logicalX, double logicalY, double logicalRadius, COLORREF outline,
-                  std::optional<COLORREF> fill)
+                  COLORREF fill)
 {
     // Centre and radius times the scale, rounded once, to the screen's own pixels: a round
     // circle at every DPI, and pupils that move a screen pixel at a time.
@@ -221,10 +221,7 @@ void NativeCircle(NativeForm& native, double logicalX, double logicalY, double l
     if (r < 0 || !FitsInShort(r) || !FitsInShort(x - r) || !FitsInShort(x + r) || !FitsInShort(y - r) ||
         !FitsInShort(y + r))
         throw RuntimeError("circle beyond the window system's coordinates");
-    std::optional<unsigned long> fillPixel;
-    if (fill)
-        fillPixel = PixelOf(*fill);
-    QueueCircle(native, {x, y, radius, PixelOf(outline), fillPixel});
+    QueueCircle(native, {x, y, radius, PixelOf(outline), PixelOf(fill)});
 }
 
 // Positions in the program are counted from the primary monitor's top-left corner,
