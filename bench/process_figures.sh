@@ -19,12 +19,10 @@ g++ -std=c++20 -O2 bench/timer_loop.cpp -o "$work/timer_loop"
 g++ -std=c++20 -O2 bench/xlib_poll.cpp -o "$work/xlib_poll" -lX11
 g++ -std=c++20 -O2 bench/move_pointer.cpp -o "$work/move_pointer" -lX11 -lXtst
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-running=""
+running="" xvfb=""
 trap 'kill $running $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
+source scripts/xvfb.sh
+start_xvfb "$work" -noreset
 
 cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{t += $1} END {print t}'; } # CPU time of all threads
 wakeups() { awk '/^voluntary_ctxt_switches/ {print $2}' /proc/"$1"/status; }

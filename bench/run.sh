@@ -19,13 +19,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display and writes its number to fd 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-[[ -s $work/display ]] || { echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
+source "$root/scripts/xvfb.sh"
+start_xvfb "$work"
 load=$(cut -d' ' -f1-3 /proc/loadavg) # other work on the machine moves the figures
 
 "$build/bench/lookout_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \

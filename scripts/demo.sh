@@ -8,13 +8,11 @@ dpi=${3:-96}
 mkdir -p "$out"
 echo "No display: showing lookout on a virtual screen; screenshots go to $out"
 
-read_fd=$(mktemp -u); mkfifo "$read_fd"
-Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp -noreset 4>"$read_fd" >/dev/null 2>&1 &
-xvfb=$!
-read -r number <"$read_fd"; rm -f "$read_fd"
-export DISPLAY=":$number"
-cleanup() { kill "${lookout:-}" "$xvfb" 2>/dev/null || true; }
+work=$(mktemp -d) xvfb=""
+cleanup() { kill "${lookout:-}" $xvfb 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb "$work" -noreset
 
 xsetroot -solid '#3a6ea5'
 echo "Xft.dpi: $dpi" | xrdb -merge

@@ -63,10 +63,8 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -wr 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
+source "$root/scripts/xvfb.sh"
+start_xvfb "$work" -wr
 as_tester wineboot -i >/dev/null 2>&1
 
 passed=0 failed=0 skipped=0
