@@ -15,6 +15,8 @@
 #include "coordinates.h"
 #include "display.h"
 #include "double_click.h"
+#include "monitor_changes.h"
+#include "monitors.h"
 #include "native_form.h"
 #include "pointer.h"
 #include "run_handler.h"
@@ -116,7 +118,7 @@ bool stackingChanged = false;
 
 void Dispatch(XEvent& event)
 {
-    if (TakePointerEvent(event.xany.display, event))
+    if (TakePointerEvent(event.xany.display, event) || TakeMonitorEvent(event))
         return;
     // The head's own move counts too: dragged over a window stacked above it, it must
     // come out on top of that one.
@@ -202,7 +204,14 @@ void HandleEventsAndTimers(bool wait)
             if (native->topmost && native->mapped)
                 KeepAbove(display, *native);
     }
+    if (auto due = MonitorsDueAt(); due && *due <= Clock::now()) {
+        MonitorLayout before = RereadMonitors();
+        for (NativeForm* native : AllForms())
+            FollowMonitorChange(*native, before);
+    }
     Clock::time_point next = FireDueTimers();
+    if (auto due = MonitorsDueAt())
+        next = std::min(next, *due);
     for (NativeForm* native : AllForms())
         SendCircles(*native); // the drawing of the ticks, before the loop goes idle
     FlushRequests(display);

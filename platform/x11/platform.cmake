@@ -28,6 +28,7 @@ add_library(lookout_platform STATIC
   platform/x11/native_form.cpp
   platform/x11/pointer.cpp
   platform/x11/long_path.cpp
+  platform/x11/monitor_changes.cpp
   platform/x11/monitors.cpp
   platform/x11/profile.cpp
   platform/x11/profile_text.cpp

@@ -1,5 +1,5 @@
-// Two monitors side by side, the right one primary: the program's screen is the
-// primary monitor, and its positions and the pointer count from that monitor's corner.
+// Monitors on Xorg's dummy driver, split by RandR: the primary one is the program's screen and
+// its corner the origin, followed while lookout runs, and a head left on no monitor comes back.
 
 #include <gtest/gtest.h>
 
@@ -11,22 +11,40 @@
 namespace {
 
 using namespace std::chrono_literals;
+using Place = std::pair<int, int>;
+
+// Runs xrandr steps on the screen; false at the first that fails.
+bool Xrandr(const VirtualScreen& screen, const std::vector<std::string>& steps)
+{
+    for (const std::string& step : steps)
+        if (std::system(("xrandr -display " + screen.Name() + " " + step + " >/dev/null 2>&1").c_str()) != 0) {
+            ADD_FAILURE() << "xrandr " << step;
+            return false;
+        }
+    return true;
+}
+
+const std::string leftPrimary = "--setmonitor '*LEFTM' 1024/270x768/203+0+0 DUMMY0";
+const std::string right = "--setmonitor RIGHTM 1024/270x768/203+1024+0 none";
+const std::vector<std::string> twoMonitors = {leftPrimary, right};
+const std::vector<std::string> oneMonitor = {"--output DUMMY0 --mode 1024x768 --fb 1024x768"};
+// As a laptop's external monitor is unplugged: the monitor goes, the screen shrinks.
+const std::vector<std::string> unplugRight = {"--delmonitor RIGHTM", oneMonitor[0]};
+// A change of monitors alone sends no event: a change of the output's primary flag does.
+const std::string outputChanged = "--output DUMMY0 --noprimary";
 
 TEST(TwoMonitors, ThePrimaryIsTheScreenAndItsCornerTheOrigin)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "Xorg with the dummy driver needs root";
     VirtualScreen screen(2048, 768, "", VirtualScreen::Server::XorgDummy);
-    // The dummy output spans both (the pointer stays within outputs); RandR splits it in two.
-    for (const char* split : {"--newmode wide 130.25 2048 2160 2376 2704 768 771 781 805", "--addmode DUMMY0 wide",
-                              "--output DUMMY0 --mode wide", "--setmonitor left 1024/270x768/203+0+0 DUMMY0",
-                              "--setmonitor '*right' 1024/270x768/203+1024+0 none"})
-        ASSERT_EQ(std::system(("xrandr -display " + screen.Name() + " " + split + " >/dev/null 2>&1").c_str()), 0) << split;
+    ASSERT_TRUE(Xrandr(screen, {"--setmonitor left 1024/270x768/203+0+0 DUMMY0",
+                                "--setmonitor '*right' 1024/270x768/203+1024+0 none"}));
     TempFolder folder;
     auto program = InstallLookout(folder.Path());
     {
         RunningLookout lookout(screen, program);
-        EXPECT_EQ(lookout.Position(), std::make_pair(1024 + 420, 0));
+        EXPECT_EQ(lookout.Position(), Place(1024 + 420, 0));
         // Left of the head on the screen: only a pointer counted from the same corner looks there.
         screen.MovePointer(1300, eyeY);
         EXPECT_TRUE(Eventually([&] { return lookout.PixelAt(rightEyeX - 9, eyeY) == black; })) << "not looking left";
@@ -36,7 +54,73 @@ TEST(TwoMonitors, ThePrimaryIsTheScreenAndItsCornerTheOrigin)
     EXPECT_EQ(FileBytes(folder.Path() / "lookout.ini"), "[Tarvex Blinkmor]\nTop=0\nLeft=6300\n");
     WriteBytes(folder.Path() / "lookout.ini", "[Tarvex Blinkmor]\nTop=1500\nLeft=3000\n");
     RunningLookout lookout(screen, program);
-    EXPECT_EQ(lookout.Position(), std::make_pair(1024 + 200, 100));
+    EXPECT_EQ(lookout.Position(), Place(1024 + 200, 100));
 }
+
+// A change of the monitors while lookout runs: where the head is before and after, and what a
+// double-click then stores ("" where the head is out of reach).
+struct MonitorChange {
+    const char* name;
+    std::vector<std::string> layout;
+    std::string top, left; // stored at start
+    Place before;
+    std::vector<std::string> change;
+    Place after;
+    std::string stored;
+};
+
+void PrintTo(const MonitorChange& change, std::ostream* out) { *out << change.name; }
+
+class MonitorChanges : public ::testing::TestWithParam<MonitorChange> {};
+
+TEST_P(MonitorChanges, AHeadLeftOnNoMonitorComesOntoThePrimaryAndNoOtherMoves)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "Xorg with the dummy driver needs root";
+    const MonitorChange& c = GetParam();
+    VirtualScreen screen(2048, 768, "", VirtualScreen::Server::XorgDummy);
+    ASSERT_TRUE(Xrandr(screen, c.layout));
+    TempFolder folder;
+    WriteBytes(folder.Path() / "lookout.ini", "[Tarvex Blinkmor]\nTop=" + c.top + "\nLeft=" + c.left + "\n");
+    RunningLookout lookout(screen, InstallLookout(folder.Path()));
+    ASSERT_EQ(lookout.Position(), c.before);
+
+    ASSERT_TRUE(Xrandr(screen, c.change));
+    EXPECT_TRUE(Eventually([&] { return lookout.Position() == c.after; }, 1s)) << "at " << lookout.Position().first;
+    EXPECT_FALSE(Eventually([&] { return lookout.Position() != c.after; }, 1s)) << "moved on to " << lookout.Position().first;
+    if (c.stored.empty())
+        return;
+    // Still looking: towards a pointer on the far side of the screen.
+    bool pointerLeft = c.after.first > 600;
+    screen.MovePointer(pointerLeft ? 0 : 1023, c.after.second + eyeY);
+    EXPECT_TRUE(Eventually([&] { return lookout.PixelAt(leftEyeX + (pointerLeft ? -9 : 9), eyeY) == black; }))
+        << "not looking " << (pointerLeft ? "left" : "right");
+    DoubleClick(screen, lookout);
+    EXPECT_EQ(lookout.WaitForExit(3s), 0);
+    EXPECT_EQ(FileBytes(folder.Path() / "lookout.ini"), "[Tarvex Blinkmor]\n" + c.stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, MonitorChanges,
+    ::testing::Values(
+        MonitorChange{"UnpluggedUnderTheHead", twoMonitors, "1500", "22500", {1500, 100}, unplugRight, {840, 100},
+                      "Top=1500\nLeft=12600\n"},
+        // What is left on the remaining monitor is the picture's transparent corner: on none.
+        MonitorChange{"OnlyItsEmptyCornerLeft", twoMonitors, "11220", "15330", {1022, 748}, unplugRight, {840, 488},
+                      "Top=7320\nLeft=12600\n"},
+        MonitorChange{"PartlyOnTheRest", twoMonitors, "1500", "13860", {924, 100}, unplugRight, {924, 100},
+                      "Top=1500\nLeft=13860\n"},
+        // Stored off every monitor, and still off them once one is plugged in: left where the user put it.
+        MonitorChange{"PluggedInBesideAHeadOffScreen", oneMonitor, "1500", "45000", {3000, 100},
+                      {"--output DUMMY0 --mode 2048x768 --fb 2048x768"}, {3000, 100}, ""},
+        MonitorChange{"ThePrimaryMovesRight", twoMonitors, "1500", "22500", {1500, 100},
+                      {"--delmonitor RIGHTM", "--setmonitor '*RIGHTM' 1024/270x768/203+1024+0 none", outputChanged},
+                      {1500, 100}, "Top=1500\nLeft=7140\n"},
+        // The laptop's own screen goes dark: the external one is the primary now, and counts from its corner.
+        MonitorChange{"ThePrimaryUnpluggedUnderTheHead", twoMonitors, "1500", "4500", {300, 100},
+                      {"--delmonitor LEFTM", "--delmonitor RIGHTM", "--setmonitor '*RIGHTM' 1024/270x768/203+1024+0 DUMMY0",
+                       outputChanged},
+                      {1024, 100}, "Top=1500\nLeft=0\n"}),
+    [](const auto& info) { return info.param.name; });
 
 } // namespace

@@ -120,12 +120,17 @@ void VirtualScreen::StartServer(int width, int height, Server server)
         throw std::runtime_error("pipe failed");
     std::vector<std::string> command{"Xvfb", "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24", "-wr"};
     if (server == Server::XorgDummy) { // one dummy output; the test splits it into monitors
+        // Its size and 1024x768 as modes, so that the screen can shrink and grow again.
+        const std::string size = std::to_string(width) + "x" + std::to_string(height);
+        int htotal = width + 656, vtotal = height + 37; // blanking as the dummy driver takes it
         std::ofstream(folder_ + "/xorg.conf")
             << "Section \"Device\"\nIdentifier \"d\"\nDriver \"dummy\"\nVideoRam 65536\nEndSection\n"
-               "Section \"Monitor\"\nIdentifier \"m\"\nHorizSync 5-1000\nVertRefresh 5-200\nEndSection\n"
-               "Section \"Screen\"\nIdentifier \"s\"\nDevice \"d\"\nMonitor \"m\"\nDefaultDepth 24\n"
+               "Section \"Monitor\"\nIdentifier \"m\"\nHorizSync 5-1000\nVertRefresh 5-200\nModeline \""
+            << size << "\" " << htotal * vtotal * 60 / 1e6 << " " << width << " " << width + 112 << " " << width + 328
+            << " " << htotal << " " << height << " " << height + 3 << " " << height + 13 << " " << vtotal
+            << "\nEndSection\nSection \"Screen\"\nIdentifier \"s\"\nDevice \"d\"\nMonitor \"m\"\nDefaultDepth 24\n"
                "SubSection \"Display\"\nVirtual "
-            << width << " " << height << "\nEndSubSection\nEndSection\n";
+            << width << " " << height << "\nModes \"" << size << "\" \"1024x768\"\nEndSubSection\nEndSection\n";
         command = {"Xorg", "-config", folder_ + "/xorg.conf", "-configdir", folder_ + "/none", "-logfile", folder_ + "/xorg.log"};
     }
     command.insert(command.end(), {"-displayfd", std::to_string(pipeFds[1]), "-nolisten", "tcp", "-noreset"});

@@ -1,0 +1,36 @@
+// Bringing back a head that a change of the monitors has left off every one.
+
+#include "monitor_changes.h"
+
+#include <algorithm>
+
+#include "display.h"
+#include "x11_form.h"
+
+bool OnAnyMonitor(const NativeForm& native, const std::vector<MonitorArea>& monitors)
+{
+    for (const MonitorArea& monitor : monitors) {
+        int x = monitor.x - native.left, y = monitor.y - native.top; // in the window's own pixels
+        bool meets = native.shape ? XRectInRegion(native.shape, x, y, monitor.width, monitor.height) != RectangleOut
+                                  : x < native.width && x + monitor.width > 0 && y < native.height && y + monitor.height > 0;
+        if (meets)
+            return true;
+    }
+    return false;
+}
+
+void FollowMonitorChange(NativeForm& native, const MonitorLayout& before)
+{
+    const MonitorLayout& now = CurrentMonitors();
+    // A head that was already off every monitor (a place stored so) is where the user put it;
+    // and with no monitor on at all there is nowhere better to go.
+    if (now.monitors.empty() || !OnAnyMonitor(native, before.monitors) || OnAnyMonitor(native, now.monitors))
+        return;
+    const MonitorArea& primary = now.primary;
+    // The nearest place wholly on the monitor; a head larger than it keeps its top-left corner on it.
+    int left = std::max(primary.x, std::min(native.left, primary.x + primary.width - native.width));
+    int top = std::max(primary.y, std::min(native.top, primary.y + primary.height - native.height));
+    native.left = left;
+    native.top = top;
+    XMoveWindow(TheDisplay(), native.window, left, top);
+}
