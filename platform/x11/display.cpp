@@ -6,6 +6,7 @@
 #include <X11/Xutil.h>
 
 #include <bit>
+#include <vector>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -44,10 +45,29 @@ unsigned Unscale(unsigned long pixel, ChannelShift channel)
     return static_cast<unsigned>(channel.max == 255 ? value : (value * 255 + channel.max / 2) / channel.max);
 }
 
-int IgnoreProtocolError(Display*, XErrorEvent*)
+// The requests, by serial number, that are about other clients' windows: [first, end) each.
+std::vector<std::pair<unsigned long, unsigned long>> othersRequests;
+
+bool AboutOthersWindow(unsigned long serial)
 {
-    // Requests on windows that went away meanwhile; nothing the program can mend.
-    return 0;
+    for (auto [first, end] : othersRequests)
+        if (serial >= first && serial < end)
+            return true;
+    return false;
+}
+
+// Another client's window may be gone by the time the server gets a request about it;
+// an error on anything else is the program's own failure.
+int OnProtocolError(Display* connection, XErrorEvent* error)
+{
+    if (connection != display || AboutOthersWindow(error->serial))
+        return 0;
+    char text[160] = "";
+    XGetErrorText(connection, error->error_code, text, sizeof text);
+    char details[96];
+    std::snprintf(details, sizeof details, " (request %d.%d, resource 0x%lx)", error->request_code,
+                  error->minor_code, error->resourceid);
+    Die(std::string("X error: ") + text + details);
 }
 
 int ConnectionLost(Display*)
@@ -72,7 +92,7 @@ void OpenDisplay()
     red = ShiftOf(visual->red_mask);
     green = ShiftOf(visual->green_mask);
     blue = ShiftOf(visual->blue_mask);
-    XSetErrorHandler(IgnoreProtocolError);
+    XSetErrorHandler(OnProtocolError);
     XSetIOErrorHandler(ConnectionLost);
 }
 
@@ -114,6 +134,17 @@ double TwipsPerPixel()
         return 1440.0 / dpi;
     }();
     return twipsPerPixel;
+}
+
+void RequestsAboutOthersWindows(const std::function<void()>& requests)
+{
+    Display* connection = TheDisplay();
+    unsigned long first = NextRequest(connection);
+    requests();
+    // Ranges whose errors have all come in (the server answered a later request) go.
+    unsigned long answered = LastKnownRequestProcessed(connection);
+    std::erase_if(othersRequests, [&](auto range) { return range.second <= answered; });
+    othersRequests.emplace_back(first, NextRequest(connection));
 }
 
 Atom AtomNamed(const char* name) { return XInternAtom(TheDisplay(), name, False); }

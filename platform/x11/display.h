@@ -3,6 +3,7 @@
 
 #include <X11/Xlib.h>
 
+#include <functional>
 #include <string>
 
 #include "winapi.h"
@@ -17,6 +18,10 @@ COLORREF ColorOf(unsigned long pixel);
 
 // 1440 / DPI, the DPI from the resource Xft.dpi where set, else 96.
 double TwipsPerPixel();
+
+// Makes requests about other clients' windows, which may be gone meanwhile: their errors are
+// passed over. Any other protocol error ends the program with one line on standard error.
+void RequestsAboutOthersWindows(const std::function<void()>& requests);
 
 Atom AtomNamed(const char* name);
 

@@ -120,17 +120,20 @@ bool ChangesStacking(const XEvent& event)
 
 void KeepAbove(Display* display, NativeForm& native, bool mayStepDown)
 {
-    // Children come bottom to top: look down from the top, until our own window unless
-    // it may step down.
-    std::vector<Window> children = Children(display, DefaultRootWindow(display));
-    Window ordinary = 0;
-    for (auto i = children.rbegin(); i != children.rend() && !ordinary && (mayStepDown || *i != native.window); ++i)
-        if (!FormOfWindow(*i) && !YieldedTo(*i) && IsOrdinaryCover(display, *i, native))
-            ordinary = *i;
-    if (!ordinary || !MayRestackAbove(ordinary))
-        return;
-    XWindowChanges changes{};
-    changes.sibling = ordinary;
-    changes.stack_mode = Above;
-    XConfigureWindow(display, native.window, CWSibling | CWStackMode, &changes);
+    // Every window looked at here is another client's, and may go away at any time.
+    RequestsAboutOthersWindows([&] {
+        // Children come bottom to top: look down from the top, until our own window unless
+        // it may step down.
+        std::vector<Window> children = Children(display, DefaultRootWindow(display));
+        Window ordinary = 0;
+        for (auto i = children.rbegin(); i != children.rend() && !ordinary && (mayStepDown || *i != native.window); ++i)
+            if (!FormOfWindow(*i) && !YieldedTo(*i) && IsOrdinaryCover(display, *i, native))
+                ordinary = *i;
+        if (!ordinary || !MayRestackAbove(ordinary))
+            return;
+        XWindowChanges changes{};
+        changes.sibling = ordinary;
+        changes.stack_mode = Above;
+        XConfigureWindow(display, native.window, CWSibling | CWStackMode, &changes);
+    });
 }

@@ -43,19 +43,24 @@ TEST_F(Faults, AFullDiskLeavesTheSettingsAsTheyWere)
     umount2(disk.c_str(), MNT_DETACH);
 }
 
-TEST_F(Faults, WithoutItsXServerItEndsWithOneLineAndWritesNothing)
+TEST_F(Faults, WithoutItsXServerOrItsWindowItEndsWithOneLineAndWritesNothing)
 {
     auto screen = std::make_unique<VirtualScreen>();
     RunningLookout lost(*screen, InstallLookout(folder.Path() / "lost"));
     RunningLookout none(SharedScreen(), InstallLookout(folder.Path() / "none"), false, {"env", "DISPLAY=:31999"});
+    // Any client may destroy any window: the next drawing on it fails on the server.
+    RunningLookout destroyed(SharedScreen(), InstallLookout(folder.Path() / "destroyed"));
+    XDestroyWindow(SharedScreen().Connection(), destroyed.TheWindow());
+    SharedScreen().MovePointer(destroyed.Position().first + 500, 700);
     screen.reset();
-    for (RunningLookout* lookout : {&lost, &none}) {
+    for (RunningLookout* lookout : {&lost, &none, &destroyed}) {
         EXPECT_EQ(lookout->WaitForExit(5s), 1); // an exit of its own, not a signal or a core dump
         std::string message = lookout->ErrorOutput();
         EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
         EXPECT_EQ(message.find("lookout: "), 0u) << message;
     }
-    EXPECT_FALSE(fs::exists(folder.Path() / "lost" / "lookout.ini") || fs::exists(folder.Path() / "none" / "lookout.ini"));
+    for (const char* name : {"lost", "none", "destroyed"})
+        EXPECT_FALSE(fs::exists(folder.Path() / name / "lookout.ini")) << name;
 }
 
 // The one that runs is where the file says; the others end at once and leave the file untouched.
