@@ -23,8 +23,7 @@ Timer::Timer(Form& owner, std::chrono::milliseconds interval, std::function<void
 
 Form::Form(FormDesign design)
     : design_(std::move(design)),
-      scaleMode_(design_.scaleMode),
-      autoRedraw_(design_.autoRedraw)
+      scaleMode_(design_.scaleMode)
 {
 }
 
@@ -71,13 +70,14 @@ void Form::ScaleMode(int mode)
 bool Form::AutoRedraw()
 {
     Load();
-    return autoRedraw_;
+    return true;
 }
 
 void Form::AutoRedraw(bool on)
 {
     Load();
-    autoRedraw_ = on;
+    if (!on)
+        throw RuntimeError("this window draws into its kept image only: AutoRedraw stays on");
 }
 
 float Form::ScaleWidth()

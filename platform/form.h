@@ -36,7 +36,6 @@ struct FormDesign {
     std::optional<::Picture> icon;
     std::vector<bool> iconTransparent;
     int scaleMode = vbTwips;
-    bool autoRedraw = false;
     int fillStyle = vbFSTransparent; // circles are drawn filled only: a form that draws them is solid
 };
 
@@ -79,7 +78,8 @@ public:
 
     int ScaleMode();
     void ScaleMode(int mode);
-    // Drawing and reading always use the kept image: the program turns this on for both.
+    // The window always draws into its kept image and reads from it, which it shows again
+    // wherever it was covered: AutoRedraw is on, and turning it off is refused.
     bool AutoRedraw();
     void AutoRedraw(bool on);
     float ScaleWidth();
@@ -106,7 +106,6 @@ public:
     void RaiseMouseDown(int button, int shift, int xPixels, int yPixels);
 
     const std::vector<Timer*>& Timers() const { return timers_; }
-    NativeForm* Native() { return native_.get(); } // null until the window exists
 
 private:
     friend class Timer;
@@ -117,6 +116,5 @@ private:
     std::vector<Timer*> timers_;
     NativeFormPtr native_;
     int scaleMode_;
-    bool autoRedraw_;
     COLORREF fillColor_ = 0;
 };

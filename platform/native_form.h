@@ -11,8 +11,7 @@
 NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design);
 
 HWND NativeHandle(NativeForm& native);
-// The program draws and reads only with its persistent image on (AutoRedraw), so every
-// drawing goes into the kept image, which the window shows, and every read comes from it.
+// Every drawing goes into the kept image, which the window shows, and every read comes from it.
 COLORREF NativePixel(NativeForm& native, int x, int y);
 // A circle outlined in one colour and filled with another, drawn into the kept image and
 // shown. Centre and radius are not yet rounded: each platform rounds them once, to its own pixels.

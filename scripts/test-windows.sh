@@ -29,7 +29,7 @@ compile "$linux/profile_differential_test" "$windows/profile_differential_test.c
 builds=($!)
 compile "$linux/wine_e2e_test" "$windows/wine_e2e_test.cpp" "$root/tests/e2e/running_lookout.cpp" \
   "$root/tests/support/virtual_screen.cpp" -- \
-  -I"$root/tests/support" -I"$root/tests/e2e" -I"$root/platform/x11" -DLOOKOUT_EXECUTABLE="\"$build/lookout.exe\"" -lX11 -lXtst &
+  -I"$root/tests/support" -I"$root/tests/e2e" -I"$root/window" -I"$root/platform/x11" -DLOOKOUT_EXECUTABLE="\"$build/lookout.exe\"" -lX11 -lXtst &
 builds+=($!)
 # Writes and reads through the system's profile calls, for the comparison with our Linux store.
 # Linked statically: Wine has no MinGW DLLs.

@@ -9,6 +9,7 @@
 #include "Val.h"
 #include "app_services.h"
 #include "checked_int.h"
+#include "eye_geometry.h"
 #include "resource_ids.h"
 #include "resources.h"
 
@@ -16,15 +17,6 @@ namespace {
 
 constexpr std::chrono::milliseconds tickInterval{70};
 
-// Where the eyes sit in the picture, and how they are drawn.
-constexpr LONG leftEyeX = 39;
-constexpr LONG rightEyeX = 143;
-constexpr LONG eyeY = 162;
-constexpr float eyeRadius = 12;
-constexpr float pupilRadius = 7;
-constexpr double pupilOffset = 5; // from the eye's centre towards the cursor
-constexpr COLORREF eyeColor = 0x80FF80; // light green
-constexpr COLORREF pupilColor = 0;
 
 } // namespace
 
@@ -38,7 +30,6 @@ FormDesign fLookout::Design()
     design.clientHeight = design.picture->height;
     design.icon = LoadResIcon(IDI_LOOKOUT, design.iconTransparent);
     design.scaleMode = vbPixels;
-    design.autoRedraw = true; // the pupils stay on the window's image when it is covered
     design.fillStyle = vbFSSolid;
     return design;
 }

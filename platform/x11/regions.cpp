@@ -6,7 +6,10 @@
 #include <climits>
 
 #include "device_pixels.h"
+#include "runtime_error.h"
 #include "winapi.h"
+
+#include <X11/Xregion.h> // after winapi.h: it defines TRUE and FALSE as macros
 
 namespace {
 
@@ -15,17 +18,11 @@ Region AsRegion(HRGN region) { return reinterpret_cast<Region>(region); }
 // X rectangles hold 16-bit positions and sizes.
 short ToShort(int value) { return static_cast<short>(std::clamp(value, SHRT_MIN, SHRT_MAX)); }
 
+// As Windows tells it: no rectangle, one, or more. Xlib keeps its regions as bands of
+// rectangles, as Windows does, so the count is the same.
 int Complexity(Region region)
 {
-    if (XEmptyRegion(region))
-        return NULLREGION;
-    XRectangle box;
-    XClipBox(region, &box);
-    Region boxRegion = XCreateRegion();
-    XUnionRectWithRegion(&box, boxRegion, boxRegion);
-    bool simple = XEqualRegion(region, boxRegion);
-    XDestroyRegion(boxRegion);
-    return simple ? SIMPLEREGION : COMPLEXREGION;
+    return region->numRects == 0 ? NULLREGION : region->numRects == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 
 } // namespace
@@ -48,9 +45,10 @@ HRGN CreateRectRgn(int left, int top, int right, int bottom)
 int CombineRgn(HRGN destination, HRGN source1, HRGN source2, int mode)
 {
     Region result = AsRegion(destination), a = AsRegion(source1), b = AsRegion(source2);
-    // The union is the one way the program combines regions.
-    if (!result || !a || !b || mode != RGN_OR)
+    if (!result || !a || !b)
         return ERROR;
+    if (mode != RGN_OR) // the union is the one way the program combines regions
+        throw RuntimeError("CombineRgn here only unites regions (RGN_OR)");
     XUnionRegion(a, b, result);
     return Complexity(result);
 }

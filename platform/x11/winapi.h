@@ -1,7 +1,8 @@
 #pragma once
 // The Windows calls the program makes, with their Windows names, types and
-// constants, provided on X11. Their behaviour is what the program relies on of
-// the Windows originals; the files beside this one say how each is done here.
+// constants, provided on X11. For the arguments the program passes, each does what
+// its Windows original does; asked for more than that, it raises a run-time error
+// rather than quietly doing less. The files beside this one say how each is done here.
 
 #include <cstdint>
 

@@ -9,6 +9,7 @@
 #include "monitors.h"
 #include "native_form.h"
 #include "pointer.h"
+#include "runtime_error.h"
 #include "stacking.h"
 #include "winapi.h"
 #include "x11_form.h"
@@ -41,17 +42,15 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int /*x*/, int /*y*/, int /*cx*
     NativeForm* native = FormOfHandle(window);
     if (!native)
         return FALSE;
+    // The program moves its window through its Top and Left, and only ever asks for the
+    // topmost layer, which the window then keeps itself.
+    if (insertAfter != HWND_TOPMOST || !(flags & SWP_NOMOVE) || !(flags & SWP_NOSIZE))
+        throw RuntimeError("SetWindowPos here only puts a window into the topmost layer, without moving or sizing it");
     Display* display = TheDisplay();
-    // The program moves its window through its Top and Left, never through here.
-    if (!(flags & SWP_NOMOVE) || !(flags & SWP_NOSIZE))
-        return FALSE;
-    // The program only ever asks for the topmost layer; the window keeps itself there.
-    if (insertAfter == HWND_TOPMOST) {
-        native->topmost = true;
-        WatchStacking(display);
-        if (native->mapped)
-            KeepAbove(display, *native);
-    }
+    native->topmost = true;
+    WatchStacking(display);
+    if (native->mapped)
+        KeepAbove(display, *native);
     XFlush(display);
     return TRUE;
 }
@@ -60,8 +59,10 @@ int SetWindowRgn(HWND window, HRGN region, BOOL /*redraw: X redraws a reshaped w
 {
     NativeForm* native = FormOfHandle(window);
     auto* shape = reinterpret_cast<Region>(region);
-    if (!native || !shape) // the program always hands over a region
+    if (!native)
         return 0;
+    if (!shape)
+        throw RuntimeError("SetWindowRgn here only gives a window a region, never takes it back");
     Display* display = TheDisplay();
     XShapeCombineRegion(display, native->window, ShapeBounding, 0, 0, shape, ShapeSet);
     XShapeCombineRegion(display, native->window, ShapeInput, 0, 0, shape, ShapeSet);
@@ -82,7 +83,11 @@ BOOL ReleaseCapture()
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM /*lParam*/)
 {
     NativeForm* native = FormOfHandle(window);
-    if (native && message == WM_NCLBUTTONDOWN && wParam == HTCAPTION)
-        MoveWithPointer(*native);
+    if (!native)
+        return 0;
+    // A press on the title bar starts the system's move: the one message the program sends.
+    if (message != WM_NCLBUTTONDOWN || wParam != HTCAPTION)
+        throw RuntimeError("SendMessageA here only starts a window's move, as a press on its title bar does");
+    MoveWithPointer(*native);
     return 0;
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "../../window/eye_geometry.h"
+
 namespace {
 
 constexpr int kWidth = 184;
@@ -154,9 +156,9 @@ void Blur(std::vector<double>& field, int radius)
 
 // ---- Face ------------------------------------------------------------------
 
-// The program paints its eyes (radius 12) over these centres.
-constexpr double kEyeY = 162;
-constexpr double kEyeX[] = {39, 143};
+// The program paints its eyes over these centres.
+constexpr double kEyeY = eyeY;
+constexpr double kEyeX[] = {leftEyeX, rightEyeX};
 constexpr double kNoseX = 91;
 
 const Rgb kSkin{244, 194, 154};

@@ -12,12 +12,12 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "eye_geometry.h"
 #include "temp_folder.h"
 #include "virtual_screen.h"
 
-// Where the eyes sit in the head's picture, and the colours drawn there.
-constexpr int leftEyeX = 39, rightEyeX = 143, eyeY = 162;
-constexpr unsigned black = 0, eyeGreen = 0x80FF80;
+// The colours painted on the eyes, as the screen holds them (0xRRGGBB: the green reads the same).
+constexpr unsigned black = pupilColor, eyeGreen = eyeColor;
 
 // Copies the program into a folder, where its settings file will lie.
 std::filesystem::path InstallLookout(const std::filesystem::path& folder, const std::string& name = "lookout");

@@ -5,12 +5,13 @@
 
 #include <cmath>
 
+#include "eye_geometry.h"
 #include "fLookout.h"
 #include "test_form.h"
 
 namespace {
 
-constexpr int windowLeft = 200, windowTop = 100, leftEyeX = 39, rightEyeX = 143, eyeY = 162;
+constexpr int windowLeft = 200, windowTop = 100;
 
 class Eyes : public ::testing::Test {
 protected:
