@@ -6,10 +6,10 @@
 #include <X11/Xutil.h>
 
 #include <bit>
-#include <vector>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
+#include <vector>
 
 #include "run_handler.h"
 #include "runtime_error.h"
