@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "picture.h"
 #include "running_lookout.h"
 
 using namespace std::chrono_literals;
@@ -21,15 +20,6 @@ struct Desktop {
     const char* manager; // "" for none
     int dpi;
 };
-
-// The pixels of the head's picture that are not its key colour.
-long PictureArea()
-{
-    std::string bmp = FileBytes(LOOKOUT_PICTURE_BMP);
-    Picture picture = DecodeBmpFile({reinterpret_cast<const std::uint8_t*>(bmp.data()), bmp.size()});
-    return std::count_if(picture.pixels.begin(), picture.pixels.end(),
-                         [&](std::uint32_t colour) { return colour != picture.pixels[0]; });
-}
 
 // An ordinary application window over the whole screen.
 Window MapCover(Display* display)

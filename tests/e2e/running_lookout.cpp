@@ -12,6 +12,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "picture.h"
+
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
@@ -23,11 +25,19 @@ void PaceInput(std::chrono::milliseconds step) { std::this_thread::sleep_for(ste
 
 } // namespace
 
-fs::path InstallLookout(const fs::path& folder, const std::string& name)
+fs::path InstallLookout(const fs::path& folder, const std::string& name, const fs::path& program)
 {
     fs::create_directories(folder);
-    fs::copy_file(LOOKOUT_EXECUTABLE, folder / name, fs::copy_options::overwrite_existing);
+    fs::copy_file(program, folder / name, fs::copy_options::overwrite_existing);
     return folder / name;
+}
+
+long PictureArea()
+{
+    std::string bmp = FileBytes(LOOKOUT_PICTURE_BMP);
+    Picture picture = DecodeBmpFile({reinterpret_cast<const std::uint8_t*>(bmp.data()), bmp.size()});
+    return std::count_if(picture.pixels.begin(), picture.pixels.end(),
+                         [&](std::uint32_t colour) { return colour != picture.pixels[0]; });
 }
 
 RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& program, bool waitForHead,

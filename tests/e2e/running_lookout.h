@@ -19,8 +19,12 @@
 constexpr int leftEyeX = 39, rightEyeX = 143, eyeY = 162;
 constexpr unsigned black = 0, eyeGreen = 0x80FF80;
 
-// Copies the program into a folder, where its settings file will lie.
-std::filesystem::path InstallLookout(const std::filesystem::path& folder, const std::string& name = "lookout");
+// Copies the program (or another build of it) into a folder, where its settings file will lie.
+std::filesystem::path InstallLookout(const std::filesystem::path& folder, const std::string& name = "lookout",
+                                     const std::filesystem::path& program = LOOKOUT_EXECUTABLE);
+
+// The pixels of the head's picture that are not its key colour.
+long PictureArea();
 
 class RunningLookout {
 public:
