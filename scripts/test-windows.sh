@@ -28,8 +28,10 @@ compile "$linux/profile_differential_test" "$windows/profile_differential_test.c
   -I"$root/platform" -I"$root/platform/x11" -I"$root/tests/support" &
 builds=($!)
 compile "$linux/wine_e2e_test" "$windows/wine_e2e_test.cpp" "$root/tests/e2e/running_lookout.cpp" \
-  "$root/tests/support/virtual_screen.cpp" -- \
-  -I"$root/tests/support" -I"$root/tests/e2e" -I"$root/window" -I"$root/platform/x11" -DLOOKOUT_EXECUTABLE="\"$build/lookout.exe\"" -lX11 -lXtst &
+  "$root/tests/support/virtual_screen.cpp" "$root/platform/dib.cpp" -- \
+  -I"$root/tests/support" -I"$root/tests/e2e" -I"$root/window" -I"$root/platform" -I"$root/platform/x11" \
+  -DLOOKOUT_EXECUTABLE="\"$build/lookout.exe\"" -DLOOKOUT_DPI_PROBE="\"$build/dpi_change_probe.exe\"" \
+  -DLOOKOUT_PICTURE_BMP="\"$root/resources/lookout.bmp\"" -lX11 -lXext -lXtst &
 builds+=($!)
 # Writes and reads through the system's profile calls, for the comparison with our Linux store.
 # Linked statically: Wine has no MinGW DLLs.
@@ -90,12 +92,8 @@ echo "--- resources"
 if "$windows/exe_resources.sh" "$build/lookout.exe"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 run profile "${tester[@]}" env LOOKOUT_PROFILE_PROBE="$build/profile_probe.exe" \
   "$linux/profile_differential_test"
-# Each run has a screen of its own; Wine's desktop process must start anew on it.
-for manager in none openbox; do
-  as_tester wineserver -k 2>/dev/null || true
-  as_tester wineserver -w
-  run "e2e-$manager" "${tester[@]}" env LOOKOUT_WINDOW_MANAGER="$manager" "$linux/wine_e2e_test"
-done
+# Each case starts a screen of its own and sets the prefix's DPI.
+run e2e "${tester[@]}" "$linux/wine_e2e_test"
 
 echo "windows: $passed passed, $failed failed$( ((skipped == 0)) || echo ", $skipped skipped")"
 ((failed == 0))

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "app_services.h"
+#include "dpi_scale.h"
+#include "native_form.h"
 #include "program_file.h"
 #include "runtime_error.h"
 #include "winapi.h"
@@ -87,20 +89,10 @@ bool PrevInstance()
 
 namespace TheScreen {
 
-float Width() { return static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) * TwipsPerPixelX(); }
+float Width() { return static_cast<float>(GetSystemMetrics(SM_CXSCREEN) * NativeTwipsPerPixel()); }
 
-// The process is not DPI-aware: the system answers 96 DPI and scales to the screen itself.
-float TwipsPerPixelX()
-{
-    static const float twips = [] {
-        HDC screen = GetDC(nullptr);
-        int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
-        if (screen)
-            ReleaseDC(nullptr, screen);
-        return 1440.0f / static_cast<float>(dpi > 0 ? dpi : 96);
-    }();
-    return twips;
-}
+// The program's pixels are logical ones of 1/96 inch at every DPI.
+float TwipsPerPixelX() { return static_cast<float>(twipsPerLogicalPixel); }
 
 } // namespace TheScreen
 

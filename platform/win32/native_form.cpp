@@ -1,16 +1,17 @@
-// The form's window on Windows: creation, the kept image, circles, pixel reads, position.
+// The form's window on Windows: creation, the kept image at the window's DPI, circles,
+// pixel reads, position.
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <vector>
 
-#include "app_services.h"
 #include "coordinates.h"
 #include "native_form.h"
 #include "resource_ids.h"
 #include "runtime_error.h"
 #include "win32_form.h"
+#include "window_dpi.h"
 
 namespace {
 
@@ -47,9 +48,26 @@ void RegisterFormClass(const FormDesign& design)
         throw RuntimeError("cannot create the lookout window");
 }
 
-// A 32-bit top-down DIB section in a memory DC, filled with the form's face
-// colour and then its picture.
-void CreateKeptImage(NativeForm& native, const FormDesign& design)
+void ReleaseKeptImage(NativeForm& native)
+{
+    if (native.image) {
+        if (native.oldBitmap)
+            SelectObject(native.image, native.oldBitmap);
+        DeleteDC(native.image);
+    }
+    if (native.bitmap)
+        DeleteObject(native.bitmap);
+    native.image = nullptr;
+    native.bitmap = nullptr;
+    native.oldBitmap = nullptr;
+    native.bits = nullptr;
+}
+
+// A 32-bit top-down DIB section in a memory DC, of the window's size in device pixels:
+// the picture on the form's face colour, scaled as on X11. Each device pixel shows the
+// logical pixel it lies in, so whole factors stay crisp and the window's region (scaled
+// the same way) meets the picture exactly.
+void PaintKeptImage(NativeForm& native)
 {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -66,16 +84,19 @@ void CreateKeptImage(NativeForm& native, const FormDesign& design)
     native.oldBitmap = SelectObject(native.image, native.bitmap);
     native.bits = static_cast<std::uint32_t*>(bits);
 
-    std::fill_n(native.bits, static_cast<std::size_t>(native.width) * native.height,
-                SwapRedBlue(GetSysColor(COLOR_BTNFACE)));
-    if (!design.picture)
-        return;
-    const Picture& picture = *design.picture;
-    int width = std::min(picture.width, native.width);
-    int height = std::min(picture.height, native.height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            native.bits[static_cast<std::size_t>(y) * native.width + x] = SwapRedBlue(picture.At(x, y));
+    const std::uint32_t face = SwapRedBlue(GetSysColor(COLOR_BTNFACE));
+    const Picture* picture = native.picture;
+    std::vector<int> columns(static_cast<std::size_t>(native.width));
+    for (int x = 0; x < native.width; ++x)
+        columns[x] = native.scale.ToLogical(x);
+    for (int y = 0; y < native.height; ++y) {
+        int row = native.scale.ToLogical(y);
+        std::uint32_t* line = native.bits + static_cast<std::size_t>(y) * native.width;
+        for (int x = 0; x < native.width; ++x) {
+            bool inPicture = picture && columns[x] < picture->width && row < picture->height;
+            line[x] = inPicture ? SwapRedBlue(picture->At(columns[x], row)) : face;
+        }
+    }
 }
 
 void StartTimers(NativeForm& native)
@@ -94,45 +115,79 @@ void StartTimers(NativeForm& native)
 
 bool AnyFormLoaded() { return !forms.empty(); }
 
+NativeForm* FormOfHandle(HWND window)
+{
+    for (NativeForm* native : forms)
+        if (native->window == window)
+            return native;
+    return nullptr;
+}
+
+int CursorDpi() { return forms.empty() ? SystemDpi() : forms.front()->dpi; }
+
 void NativeFormDeleter::operator()(NativeForm* native) const
 {
     std::erase(forms, native);
     if (native->window) {
         SetWindowLongPtrW(native->window, GWLP_USERDATA, 0);
-        DestroyWindow(native->window); // its timers go with it
+        DestroyWindow(native->window); // its timers and its scaled region go with it
     }
     if (native->owner)
         DestroyWindow(native->owner);
-    if (native->image) {
-        if (native->oldBitmap)
-            SelectObject(native->image, native->oldBitmap);
-        DeleteDC(native->image);
-    }
-    if (native->bitmap)
-        DeleteObject(native->bitmap);
+    ReleaseKeptImage(*native);
+    if (native->region)
+        DeleteObject(native->region);
     delete native;
+}
+
+SIZE SizeAtDpi(const NativeForm& native, int dpi)
+{
+    PixelScale scale = ScaleOfDpi(dpi);
+    int width = scale.ToDevice(native.logicalWidth), height = scale.ToDevice(native.logicalHeight);
+    if (width <= 0 || height <= 0 || !FitsInShort(width) || !FitsInShort(height))
+        throw RuntimeError("window size out of range: " + std::to_string(width) + "x" + std::to_string(height));
+    return {width, height};
+}
+
+void ScaleToDpi(NativeForm& native, int dpi, POINT topLeft)
+{
+    SIZE size = SizeAtDpi(native, dpi);
+    native.dpi = dpi;
+    native.scale = ScaleOfDpi(dpi);
+    native.width = size.cx;
+    native.height = size.cy;
+    ReleaseKeptImage(native);
+    native.drawnSinceFlush = false;
+    PaintKeptImage(native);
+    ShowRegion(native, FALSE); // shown with the new size, all at once
+    SetWindowPos(native.window, nullptr, topLeft.x, topLeft.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(native.window, nullptr, FALSE);
 }
 
 NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
 {
     if (design.clientWidth <= 0 || design.clientHeight <= 0 || !FitsInShort(design.clientWidth) ||
         !FitsInShort(design.clientHeight))
-        throw RuntimeError("window size out of range: " + std::to_string(design.clientWidth) + "x" + std::to_string(design.clientHeight));
+        throw RuntimeError("window size out of range: " + std::to_string(design.clientWidth) + "x" +
+                           std::to_string(design.clientHeight));
     RegisterFormClass(design);
 
     NativeFormPtr native(new NativeForm);
     native->form = &form;
-    native->width = design.clientWidth;
-    native->height = design.clientHeight;
-    CreateKeptImage(*native, design);
+    native->picture = design.picture ? &*design.picture : nullptr;
+    native->logicalWidth = design.clientWidth;
+    native->logicalHeight = design.clientHeight;
 
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // Owned by a hidden window, the form gets no task bar button but still shows in the task switcher.
     native->owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     native->window = CreateWindowExW(0, design.className.c_str(), design.caption.c_str(), WS_POPUP, 0, 0,
-                                     native->width, native->height, native->owner, nullptr, instance, native.get());
+                                     design.clientWidth, design.clientHeight, native->owner, nullptr, instance,
+                                     native.get());
     if (!native->window)
         throw RuntimeError("cannot create the lookout window");
+    // Its DPI is known once it is on a monitor: it is scaled to it before it is ever shown.
+    ScaleToDpi(*native, WindowDpi(native->window), {0, 0});
     StartTimers(*native);
     forms.push_back(native.get());
     return native;
@@ -142,20 +197,24 @@ HWND NativeHandle(NativeForm& native) { return native.window; }
 
 COLORREF NativePixel(NativeForm& native, int x, int y)
 {
-    if (x < 0 || y < 0 || x >= native.width || y >= native.height)
+    if (x < 0 || y < 0 || x >= native.logicalWidth || y >= native.logicalHeight)
         return CLR_INVALID;
     // Read straight from the bits: one GDI call per pixel would make shaping the window slow.
     if (native.drawnSinceFlush) {
         GdiFlush();
         native.drawnSinceFlush = false;
     }
-    return SwapRedBlue(native.bits[static_cast<std::size_t>(y) * native.width + x]);
+    int deviceX = std::min(native.scale.ToDevice(x), native.width - 1);
+    int deviceY = std::min(native.scale.ToDevice(y), native.height - 1);
+    return SwapRedBlue(native.bits[static_cast<std::size_t>(deviceY) * native.width + deviceX]);
 }
 
 void NativeCircle(NativeForm& native, double centreX, double centreY, double circleRadius, COLORREF outline,
                   COLORREF fill)
 {
-    int x = ToPixels(centreX, 1), y = ToPixels(centreY, 1), radius = ToPixels(circleRadius, 1);
+    const PixelScale& scale = native.scale;
+    int x = scale.ToDeviceCoordinate(centreX), y = scale.ToDeviceCoordinate(centreY);
+    int radius = scale.ToDeviceCoordinate(circleRadius);
     // The bounding box takes one pixel beyond the circle on the right and at the bottom.
     std::int64_t left = std::int64_t{x} - radius, top = std::int64_t{y} - radius;
     std::int64_t right = std::int64_t{x} + radius + 1, bottom = std::int64_t{y} + radius + 1;
@@ -178,14 +237,13 @@ void NativeCircle(NativeForm& native, double centreX, double centreY, double cir
     InvalidateRect(native.window, &box, FALSE);
 }
 
-// The system scales a program that does not declare itself DPI-aware: its pixels are those of 96 DPI.
-double NativeTwipsPerPixel() { return TheScreen::TwipsPerPixelX(); }
+// Places count the system DPI's pixels on every monitor, as the virtual screen does: a place
+// in twips then means the same spot at every DPI, and at 96 DPI the same twips as ever.
+double NativeTwipsPerPixel() { return 1440.0 / SystemDpi(); }
 
 POINT NativePosition(NativeForm& native)
 {
-    RECT rect{};
-    if (!GetWindowRect(native.window, &rect))
-        throw RuntimeError("cannot read the window's position");
+    RECT rect = DeviceWindowRect(native);
     return {rect.left, rect.top};
 }
 

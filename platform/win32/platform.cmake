@@ -9,6 +9,8 @@ add_library(lookout_platform STATIC
   platform/win32/native_form.cpp
   platform/win32/resources.cpp
   platform/win32/text.cpp
+  platform/win32/window_calls.cpp
+  platform/win32/window_dpi.cpp
   platform/win32/window_proc.cpp)
 target_include_directories(lookout_platform PUBLIC platform platform/win32 resources)
 # The platform layer's own calls take Unicode texts; RT_BITMAP and the like follow.

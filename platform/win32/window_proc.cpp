@@ -1,11 +1,12 @@
 // Messages to a form's window: painting from the kept image, mouse presses,
-// double-clicks, timer ticks, and closing from outside.
+// double-clicks, timer ticks, a new DPI, and closing from outside.
 
 #include <string>
 
 #include "app_services.h"
 #include "double_click.h"
 #include "run_handler.h"
+#include "runtime_error.h"
 #include "win32_form.h"
 
 namespace {
@@ -52,8 +53,8 @@ void OnButtonDown(NativeForm& native, int button, WPARAM wParam, LPARAM lParam)
         }
         native.lastLeftPress = press;
     }
-    int x = static_cast<short>(LOWORD(lParam));
-    int y = static_cast<short>(HIWORD(lParam));
+    int x = native.scale.ToLogical(static_cast<short>(LOWORD(lParam)));
+    int y = native.scale.ToLogical(static_cast<short>(HIWORD(lParam)));
     RunHandler([&] { native.form->RaiseMouseDown(button, ShiftState(wParam), x, y); });
 }
 
@@ -72,6 +73,26 @@ void OnTimer(NativeForm& native, WPARAM id)
     const auto& timers = native.form->Timers();
     if (id >= 1 && id <= timers.size())
         RunHandler([&] { timers[id - 1]->Fire(); });
+}
+
+// Asked before WM_DPICHANGED: the size at the new DPI by the program's own rule, so that the
+// place the system then suggests is worked out for that size.
+BOOL OnGetDpiScaledSize(const NativeForm& native, int dpi, SIZE& size)
+{
+    try {
+        size = SizeAtDpi(native, dpi);
+        return TRUE;
+    } catch (const RuntimeError&) {
+        return FALSE; // the system scales the size itself
+    }
+}
+
+// The window has come onto a monitor of another DPI, or its monitor's scaling changed: it
+// is drawn anew at the new DPI, the same size in inches, at the place the system suggests,
+// which during a drag keeps the pointer on the same spot of the head.
+void OnDpiChanged(NativeForm& native, int dpi, const RECT& suggested)
+{
+    RunHandler([&] { ScaleToDpi(native, dpi, {suggested.left, suggested.top}); });
 }
 
 } // namespace
@@ -109,6 +130,11 @@ LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_TIMER:
         OnTimer(*native, wParam);
+        return 0;
+    case WM_GETDPISCALEDSIZE:
+        return OnGetDpiScaledSize(*native, static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam));
+    case WM_DPICHANGED:
+        OnDpiChanged(*native, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_CLOSE:
         End(); // closed from outside: nothing is stored

@@ -1,44 +1,23 @@
-// Logical pixels and the screen's own.
+// Logical pixels and the screen's own, at the one DPI of the X screen.
 
 #include "device_pixels.h"
-
-#include <algorithm>
-#include <climits>
-#include <cmath>
 
 #include "display.h"
 
 namespace {
 
-long long DeviceEdge(long long logical)
+const PixelScale& ScreenScale()
 {
-    return static_cast<long long>(std::floor(static_cast<double>(logical) * DeviceScale() + 0.5));
-}
-
-int ClampToInt(long long value) { return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX)); }
-
-} // namespace
-
-double DeviceScale()
-{
-    static const double scale = twipsPerLogicalPixel / TwipsPerPixel();
+    static const PixelScale scale{twipsPerLogicalPixel / TwipsPerPixel()};
     return scale;
 }
 
-// At 96 DPI the two kinds of pixel are one: the shaping reads every pixel through here.
-int ToDevice(int logical) { return DeviceScale() == 1 ? logical : ClampToInt(DeviceEdge(logical)); }
+} // namespace
 
-int ToLogical(int device)
-{
-    if (DeviceScale() == 1)
-        return device;
-    // A guess from the division, then put right against the edges themselves.
-    auto logical = static_cast<long long>(std::floor(device / DeviceScale()));
-    while (DeviceEdge(logical + 1) <= device)
-        ++logical;
-    while (DeviceEdge(logical) > device)
-        --logical;
-    return ClampToInt(logical);
-}
+double DeviceScale() { return ScreenScale().factor; }
 
-int ToLogicalEdge(int device) { return ClampToInt(std::llround(device / DeviceScale())); }
+int ToDevice(int logical) { return ScreenScale().ToDevice(logical); }
+
+int ToLogical(int device) { return ScreenScale().ToLogical(device); }
+
+int ToLogicalEdge(int device) { return ScreenScale().ToLogicalEdge(device); }

@@ -1,8 +1,9 @@
 #pragma once
 // The program counts in logical pixels of 1/96 inch; the screen has Xft.dpi pixels
-// of its own an inch. Every coordinate that crosses between the two goes through here.
+// of its own an inch. Every coordinate that crosses between the two goes through here,
+// by the rules that both systems share (dpi_scale.h).
 
-constexpr double twipsPerLogicalPixel = 15; // 1440 twips an inch, 96 logical pixels
+#include "dpi_scale.h"
 
 // Device pixels per logical pixel: Xft.dpi / 96, read once at start.
 double DeviceScale();

@@ -212,11 +212,9 @@ COLORREF NativePixel(NativeForm& native, int logicalX, int logicalY)
 void NativeCircle(NativeForm& native, double logicalX, double logicalY, double logicalRadius, COLORREF outline,
                   COLORREF fill)
 {
-    // Centre and radius times the scale, rounded once, to the screen's own pixels: a round
-    // circle at every DPI, and pupils that move a screen pixel at a time.
-    double scale = DeviceScale();
-    int x = ToPixels(logicalX * scale, 1), y = ToPixels(logicalY * scale, 1);
-    int radius = ToPixels(logicalRadius * scale, 1);
+    const PixelScale scale{DeviceScale()};
+    int x = scale.ToDeviceCoordinate(logicalX), y = scale.ToDeviceCoordinate(logicalY);
+    int radius = scale.ToDeviceCoordinate(logicalRadius);
     long long r = radius;
     if (r < 0 || !FitsInShort(r) || !FitsInShort(x - r) || !FitsInShort(x + r) || !FitsInShort(y - r) ||
         !FitsInShort(y + r))

@@ -5,12 +5,9 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/shape.h>
 
-#include <algorithm>
 #include <cmath>
 
-#include "picture.h"
 #include "running_lookout.h"
 
 using namespace std::chrono_literals;
@@ -21,15 +18,6 @@ struct Desktop {
     const char* manager; // "" for none
     int dpi;
 };
-
-// The pixels of the head's picture that are not its key colour.
-long PictureArea()
-{
-    std::string bmp = FileBytes(LOOKOUT_PICTURE_BMP);
-    Picture picture = DecodeBmpFile({reinterpret_cast<const std::uint8_t*>(bmp.data()), bmp.size()});
-    return std::count_if(picture.pixels.begin(), picture.pixels.end(),
-                         [&](std::uint32_t colour) { return colour != picture.pixels[0]; });
-}
 
 // An ordinary application window over the whole screen.
 Window MapCover(Display* display)
@@ -78,41 +66,11 @@ TEST_P(Desktops, TheHeadIsWhereItIsPutCutAboveOthersLookingAndComesBackThereEver
     ASSERT_EQ(lookout->Position(), std::make_pair(firstLeft, 0));
     EXPECT_EQ(lookout->Size(), std::make_pair(width, height));
 
-    // Cut to the picture's outline (rows 1 to 279, columns 0 to 182), the area scaled.
-    int count = 0, ordering = 0;
-    XRectangle* shape = XShapeGetRectangles(display, lookout->TheWindow(), ShapeBounding, &count, &ordering);
-    Region outline = XCreateRegion();
-    double area = 0;
-    for (int i = 0; i < count; ++i) {
-        XUnionRectWithRegion(&shape[i], outline, outline);
-        area += shape[i].width * shape[i].height / (Scale() * Scale());
-    }
-    XFree(shape);
-    XRectangle box;
-    XClipBox(outline, &box);
-    EXPECT_EQ(std::vector<int>({box.x, box.y, box.x + box.width, box.y + box.height}),
-              std::vector<int>({0, Scaled(1), Scaled(183), Scaled(280)}));
-    EXPECT_NEAR(area, PictureArea(), PictureArea() * 0.005);
-    // Inside the outline no key colour but the pupils (a pixel past the eye when rounded);
-    // outside it, beside it and below it the desktop as it was: no frame, border or shadow
-    // (but mutter's, whose compositor casts one around every window).
-    auto keyInsideOrDesktopChanged = [&] {
-        std::vector<unsigned> now = aroundHead();
-        int wrong = 0;
-        for (int y = 0; y <= height; ++y)
-            for (int x = -1; x <= width; ++x) {
-                std::size_t at = y * (width + 2) + x + 1;
-                bool inEye = std::hypot(x - Scaled(leftEyeX), y - Scaled(eyeY)) <= 14 * Scale() ||
-                             std::hypot(x - Scaled(rightEyeX), y - Scaled(eyeY)) <= 14 * Scale();
-                if (XPointInRegion(outline, x, y))
-                    wrong += now[at] == black && !inEye;
-                else
-                    wrong += !mutter && now[at] != desktop[at];
-            }
-        return wrong;
-    };
-    EXPECT_TRUE(Eventually([&] { return keyInsideOrDesktopChanged() == 0; })) << keyInsideOrDesktopChanged();
-    XDestroyRegion(outline);
+    // Outside the outline, beside it and below it the desktop as it was: no frame, border or
+    // shadow (but mutter's, whose compositor casts one around every window).
+    ExpectCutToOutline(screen, *lookout, Scale(), [&](unsigned pixel, int x, int y) {
+        return mutter || pixel == desktop[y * (width + 2) + x + 1];
+    });
     const unsigned forehead = lookout->PixelAt(In(91), In(100));
 
     Window cover = MapCover(display);

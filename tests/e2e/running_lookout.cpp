@@ -5,12 +5,16 @@
 #include "running_lookout.h"
 
 #include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+#include "picture.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -23,10 +27,10 @@ void PaceInput(std::chrono::milliseconds step) { std::this_thread::sleep_for(ste
 
 } // namespace
 
-fs::path InstallLookout(const fs::path& folder, const std::string& name)
+fs::path InstallLookout(const fs::path& folder, const std::string& name, const fs::path& program)
 {
     fs::create_directories(folder);
-    fs::copy_file(LOOKOUT_EXECUTABLE, folder / name, fs::copy_options::overwrite_existing);
+    fs::copy_file(program, folder / name, fs::copy_options::overwrite_existing);
     return folder / name;
 }
 
@@ -157,6 +161,46 @@ void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std
         screen.Button(1, false);
         PaceInput(80ms);
     }
+}
+
+void ExpectCutToOutline(const VirtualScreen& screen, const RunningLookout& lookout, double scale,
+                        const std::function<bool(unsigned pixel, int x, int y)>& desktopShows)
+{
+    std::string bmp = FileBytes(LOOKOUT_PICTURE_BMP);
+    Picture picture = DecodeBmpFile({reinterpret_cast<const std::uint8_t*>(bmp.data()), bmp.size()});
+    auto pictureArea = std::count_if(picture.pixels.begin(), picture.pixels.end(),
+                                     [&](std::uint32_t colour) { return colour != picture.pixels[0]; });
+    auto scaled = [&](int logical) { return static_cast<int>(std::lround(logical * scale)); };
+    int count = 0, ordering = 0;
+    XRectangle* shape = XShapeGetRectangles(screen.Connection(), lookout.TheWindow(), ShapeBounding, &count, &ordering);
+    Region outline = XCreateRegion();
+    double area = 0;
+    for (int i = 0; i < count; ++i) {
+        XUnionRectWithRegion(&shape[i], outline, outline);
+        area += shape[i].width * shape[i].height / (scale * scale);
+    }
+    XFree(shape);
+    XRectangle box{};
+    XClipBox(outline, &box);
+    EXPECT_EQ(std::vector<int>({box.x, box.y, box.x + box.width, box.y + box.height}),
+              std::vector<int>({0, scaled(1), scaled(183), scaled(280)}));
+    EXPECT_NEAR(area, pictureArea, pictureArea * 0.005);
+    auto wrongPixels = [&] {
+        auto [left, top] = lookout.Position();
+        auto [width, height] = lookout.Size();
+        std::vector<unsigned> now = screen.Pixels(left - 1, top, width + 2, height + 1);
+        int wrong = 0;
+        for (int y = 0; y <= height; ++y)
+            for (int x = -1; x <= width; ++x) {
+                unsigned pixel = now[y * (width + 2) + x + 1];
+                bool inEye = std::hypot(x - scaled(leftEyeX), y - scaled(eyeY)) <= 14 * scale ||
+                             std::hypot(x - scaled(rightEyeX), y - scaled(eyeY)) <= 14 * scale;
+                wrong += XPointInRegion(outline, x, y) ? pixel == black && !inEye : !desktopShows(pixel, x, y);
+            }
+        return wrong;
+    };
+    EXPECT_TRUE(Eventually([&] { return wrongPixels() == 0; })) << wrongPixels() << " pixels wrong";
+    XDestroyRegion(outline);
 }
 
 int CountEvents(Display* display, std::chrono::milliseconds duration, const std::function<bool(const XEvent&)>& counts)

@@ -19,8 +19,9 @@
 // The colours painted on the eyes, as the screen holds them (0xRRGGBB: the green reads the same).
 constexpr unsigned black = pupilColor, eyeGreen = eyeColor;
 
-// Copies the program into a folder, where its settings file will lie.
-std::filesystem::path InstallLookout(const std::filesystem::path& folder, const std::string& name = "lookout");
+// Copies the program (or another build of it) into a folder, where its settings file will lie.
+std::filesystem::path InstallLookout(const std::filesystem::path& folder, const std::string& name = "lookout",
+                                     const std::filesystem::path& program = LOOKOUT_EXECUTABLE);
 
 class RunningLookout {
 public:
@@ -55,6 +56,13 @@ private:
 void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned button, std::pair<int, int> from,
           std::pair<int, int> by, const std::function<void()>& whileHeld = {});
 void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std::pair<int, int> at = {91, 100});
+
+// Whether the head is cut to its picture's outline at a scale: the shape's extents (rows 1 to 279,
+// columns 0 to 182, scaled) and its area; then, polled, no key colour inside it but in the eyes (a
+// pixel past them when rounded), and outside it, a pixel beyond each side but the top included,
+// what the desktop shows there (a pixel, at a place in the window).
+void ExpectCutToOutline(const VirtualScreen& screen, const RunningLookout& lookout, double scale,
+                        const std::function<bool(unsigned pixel, int x, int y)>& desktopShows);
 
 // Counts the events that match, the root's children's among them, over an observation window of that length.
 int CountEvents(Display* display, std::chrono::milliseconds duration, const std::function<bool(const XEvent&)>& counts);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # What a user sees of lookout.exe: its version (2.01.0003, in German), its 32x32 icon in 16 colours,
-# its size at every display scaling, and that it needs only the system's own DLLs.
+# what it declares of itself to the system, and that it needs only the system's own DLLs.
 # Usage: tests/windows/exe_resources.sh LOOKOUT_EXE; prints what is wrong, fails if anything is.
 set -uo pipefail
 exe=$1 failed=0 work=$(mktemp -d)
@@ -16,9 +16,11 @@ for name in FileVersion ProductVersion; do
 done
 wrestool -x --type=14 "$exe" -o "$work/icon.ico" && icotool -l "$work/icon.ico" 2>/dev/null |
   grep -q -- '--width=32 --height=32 --bit-depth=4' || fail "no 32x32 icon in 16 colours"
-# Not DPI-aware: the system scales the head to the display's scaling.
+# Per-monitor aware, never stretched by the system; Windows 7 to 11; UTF-8 as the 8-bit code page.
 wrestool -x --raw --type=24 "$exe" >"$work/manifest"
-grep -q 'dpiAware' "$work/manifest" && fail "the manifest declares the program DPI-aware"
+grep -q '>PerMonitorV2, PerMonitor</dpiAwareness>' "$work/manifest" || fail "the manifest declares no per-monitor DPI awareness"
+(($(grep -c '<supportedOS Id=' "$work/manifest") == 4)) || fail "the manifest names not the four systems from Windows 7 to 11"
+grep -q '>UTF-8</activeCodePage>' "$work/manifest" || fail "the manifest does not ask for UTF-8"
 unexpected=$(x86_64-w64-mingw32-objdump -p "$exe" | grep -oP 'DLL Name: \K.*' | sed 's/\.dll$//I' |
   grep -vixE 'advapi32|gdi32|kernel32|msvcrt|user32')
 [[ -z $unexpected ]] || fail "needs DLLs that are not the system's: $unexpected"
