@@ -67,7 +67,7 @@ source "$root/scripts/xvfb.sh"
 start_xvfb "$work" -wr
 as_tester wineboot -i >/dev/null 2>&1
 
-passed=0 failed=0 skipped=0
+passed=0 failed=0 skipped=0 skipped_names=()
 # Runs one gtest program and adds up its counts; a program that ends without them counts as one failure.
 run() { # run NAME COMMAND...
   local name=$1 status=0 log="$work/$1.log"
@@ -83,6 +83,7 @@ run() { # run NAME COMMAND...
   bad=$(grep -oP '^\[  FAILED  \] \K[0-9]+(?= tests?, listed below)' "$log" || echo 0)
   skip=$(grep -oP '^\[  SKIPPED \] \K[0-9]+(?= tests?, listed below)' "$log" || echo 0)
   ((status == 0 || bad > 0)) || bad=1
+  mapfile -t -O "${#skipped_names[@]}" skipped_names < <(grep -oP '^\[  SKIPPED \] \K[^ ]+(?= \()' "$log" | sed "s|^|$name: |")
   passed=$((passed + ok)) failed=$((failed + bad)) skipped=$((skipped + skip))
 }
 
@@ -97,5 +98,6 @@ for manager in none openbox; do
   run "e2e-$manager" "${tester[@]}" env LOOKOUT_WINDOW_MANAGER="$manager" "$linux/wine_e2e_test"
 done
 
+((skipped == 0)) || printf 'skipped: %s\n' "${skipped_names[@]}"
 echo "windows: $passed passed, $failed failed$( ((skipped == 0)) || echo ", $skipped skipped")"
 ((failed == 0))
