@@ -18,8 +18,9 @@ compile() { # compile OUTPUT SOURCE... -- FLAGS...
   while [[ $1 != -- ]]; do sources+=("$1") folders+=("$(dirname "$1")"); shift; done
   shift
   for flag in "$@"; do [[ $flag != -I* ]] || folders+=("${flag#-I}"); done # headers count too
-  [[ ! -e $output ]] || find "${folders[@]}" -newer "$output" | grep -q . || return 0
+  [[ ! -e $output || $(cat "$output.flags" 2>/dev/null) != "$*" ]] || find "${folders[@]}" -newer "$output" | grep -q . || return 0
   g++ -std=c++20 -O1 -Wall -Wextra -o "$output" "${sources[@]}" "$@" -lgtest -lgtest_main -pthread
+  echo "$*" >"$output.flags"
 }
 mkdir -p "$linux"
 windows="$root/tests/windows"
@@ -29,7 +30,7 @@ compile "$linux/profile_differential_test" "$windows/profile_differential_test.c
 builds=($!)
 compile "$linux/wine_e2e_test" "$windows/wine_e2e_test.cpp" "$root/tests/e2e/running_lookout.cpp" \
   "$root/tests/support/virtual_screen.cpp" -- \
-  -I"$root/tests/support" -I"$root/tests/e2e" -I"$root/platform/x11" -DLOOKOUT_EXECUTABLE="\"$build/lookout.exe\"" -lX11 -lXtst &
+  -I"$root/tests/support" -I"$root/tests/e2e" -I"$root/platform/x11" -DLOOKOUT_EXECUTABLE='"lookout.exe"' -lX11 -lXtst & # the copy in the folder the tests run in
 builds+=($!)
 # Writes and reads through the system's profile calls, for the comparison with our Linux store.
 # Linked statically: Wine has no MinGW DLLs.
@@ -40,7 +41,10 @@ for build_job in "${builds[@]}"; do wait "$build_job"; done
 work=$(mktemp -d /tmp/lookout-windows-tests.XXXXXX)
 export HOME="$work/home" WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset XDG_RUNTIME_DIR
-mkdir -p "$HOME"
+mkdir -p "$HOME" "$work/bin"
+# The tester may not reach the build folder (a clone in /root): what it runs is copied to its own.
+cp "$build/lookout.exe" "$build/profile_probe.exe" "$linux/profile_differential_test" "$linux/wine_e2e_test" "$work/bin"
+cd "$work/bin"
 # Wine run by root writes over read-only files; a Windows user can't: test as an ordinary user.
 tester=()
 if ((EUID == 0)); then
@@ -89,13 +93,12 @@ run() { # run NAME COMMAND...
 
 echo "--- resources"
 if "$windows/exe_resources.sh" "$build/lookout.exe"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
-run profile "${tester[@]}" env LOOKOUT_PROFILE_PROBE="$build/profile_probe.exe" \
-  "$linux/profile_differential_test"
+run profile "${tester[@]}" env LOOKOUT_PROFILE_PROBE="$work/bin/profile_probe.exe" "$work/bin/profile_differential_test"
 # Each run has a screen of its own; Wine's desktop process must start anew on it.
 for manager in none openbox; do
   as_tester wineserver -k 2>/dev/null || true
   as_tester wineserver -w
-  run "e2e-$manager" "${tester[@]}" env LOOKOUT_WINDOW_MANAGER="$manager" "$linux/wine_e2e_test"
+  run "e2e-$manager" "${tester[@]}" env LOOKOUT_WINDOW_MANAGER="$manager" "$work/bin/wine_e2e_test"
 done
 
 ((skipped == 0)) || printf 'skipped: %s\n' "${skipped_names[@]}"
