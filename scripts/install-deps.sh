@@ -6,7 +6,7 @@ echo "Checking the packages lookout needs..."
 
 packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-dev)
 if [[ "${1:-run}" == test ]]; then
-  packages+=(libgtest-dev libxtst-dev xvfb xauth x11-utils x11-xserver-utils imagemagick
+  packages+=(libgtest-dev libxtst-dev xvfb xauth x11-utils x11-xserver-utils imagemagick desktop-file-utils
              g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools icoutils wine wine64 clang
              xserver-xorg-core xserver-xorg-video-dummy dbus-daemon
              openbox xfwm4 kwin-x11 mutter i3-wm awesome fluxbox bspwm twm)
