@@ -9,6 +9,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The first run-time error skipped: a start that ends without its window tells it.
+inline std::string& FirstSkippedError()
+{
+    static std::string what;
+    return what;
+}
+
 // Runs one statement; a run-time error abandons that statement and nothing more,
 // so whatever it was to assign keeps its previous value.
 template <class Statement>
@@ -16,6 +23,11 @@ void ResumeNext(Statement&& statement) noexcept
 {
     try {
         statement();
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        try {
+            if (FirstSkippedError().empty())
+                FirstSkippedError() = error.what();
+        } catch (...) { // no memory to keep it: it goes untold
+        }
     }
 }

@@ -18,8 +18,9 @@ compile() { # compile OUTPUT SOURCE... -- FLAGS...
   while [[ $1 != -- ]]; do sources+=("$1") folders+=("$(dirname "$1")"); shift; done
   shift
   for flag in "$@"; do [[ $flag != -I* ]] || folders+=("${flag#-I}"); done # headers count too
-  [[ ! -e $output ]] || find "${folders[@]}" -newer "$output" | grep -q . || return 0
+  [[ ! -e $output || $(cat "$output.flags" 2>/dev/null) != "$*" ]] || find "${folders[@]}" -newer "$output" | grep -q . || return 0
   g++ -std=c++20 -O1 -Wall -Wextra -o "$output" "${sources[@]}" "$@" -lgtest -lgtest_main -pthread
+  echo "$*" >"$output.flags"
 }
 mkdir -p "$linux"
 windows="$root/tests/windows"
@@ -30,8 +31,8 @@ builds=($!)
 compile "$linux/wine_e2e_test" "$windows/wine_e2e_test.cpp" "$root/tests/e2e/running_lookout.cpp" \
   "$root/tests/support/virtual_screen.cpp" "$root/platform/dib.cpp" -- \
   -I"$root/tests/support" -I"$root/tests/e2e" -I"$root/window" -I"$root/platform" -I"$root/platform/x11" \
-  -DLOOKOUT_EXECUTABLE="\"$build/lookout.exe\"" -DLOOKOUT_DPI_PROBE="\"$build/dpi_change_probe.exe\"" \
-  -DLOOKOUT_PICTURE_BMP="\"$root/resources/lookout.bmp\"" -lX11 -lXext -lXtst &
+  -DLOOKOUT_EXECUTABLE='"lookout.exe"' -DLOOKOUT_DPI_PROBE='"dpi_change_probe.exe"' \
+  -DLOOKOUT_PICTURE_BMP='"lookout.bmp"' -lX11 -lXext -lXtst & # the copies in the folder the tests run in
 builds+=($!)
 # Writes and reads through the system's profile calls, for the comparison with our Linux store.
 # Linked statically: Wine has no MinGW DLLs.
@@ -42,7 +43,11 @@ for build_job in "${builds[@]}"; do wait "$build_job"; done
 work=$(mktemp -d /tmp/lookout-windows-tests.XXXXXX)
 export HOME="$work/home" WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset XDG_RUNTIME_DIR
-mkdir -p "$HOME"
+mkdir -p "$HOME" "$work/bin"
+# The tester may not reach the build folder (a clone in /root): what it runs is copied to its own.
+cp "$build/lookout.exe" "$build/dpi_change_probe.exe" "$build/profile_probe.exe" "$linux/profile_differential_test" \
+  "$linux/wine_e2e_test" "$root/resources/lookout.bmp" "$work/bin"
+cd "$work/bin"
 # Wine run by root writes over read-only files; a Windows user can't: test as an ordinary user.
 tester=()
 if ((EUID == 0)); then
@@ -69,7 +74,7 @@ source "$root/scripts/xvfb.sh"
 start_xvfb "$work" -wr
 as_tester wineboot -i >/dev/null 2>&1
 
-passed=0 failed=0 skipped=0
+passed=0 failed=0 skipped=0 skipped_names=()
 # Runs one gtest program and adds up its counts; a program that ends without them counts as one failure.
 run() { # run NAME COMMAND...
   local name=$1 status=0 log="$work/$1.log"
@@ -85,15 +90,16 @@ run() { # run NAME COMMAND...
   bad=$(grep -oP '^\[  FAILED  \] \K[0-9]+(?= tests?, listed below)' "$log" || echo 0)
   skip=$(grep -oP '^\[  SKIPPED \] \K[0-9]+(?= tests?, listed below)' "$log" || echo 0)
   ((status == 0 || bad > 0)) || bad=1
+  mapfile -t -O "${#skipped_names[@]}" skipped_names < <(grep -oP '^\[  SKIPPED \] \K[^ ]+(?= \()' "$log" | sed "s|^|$name: |")
   passed=$((passed + ok)) failed=$((failed + bad)) skipped=$((skipped + skip))
 }
 
 echo "--- resources"
 if "$windows/exe_resources.sh" "$build/lookout.exe"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
-run profile "${tester[@]}" env LOOKOUT_PROFILE_PROBE="$build/profile_probe.exe" \
-  "$linux/profile_differential_test"
+run profile "${tester[@]}" env LOOKOUT_PROFILE_PROBE="$work/bin/profile_probe.exe" "$work/bin/profile_differential_test"
 # Each case starts a screen of its own and sets the prefix's DPI.
-run e2e "${tester[@]}" "$linux/wine_e2e_test"
+run e2e "${tester[@]}" "$work/bin/wine_e2e_test"
 
+((skipped == 0)) || printf 'skipped: %s\n' "${skipped_names[@]}"
 echo "windows: $passed passed, $failed failed$( ((skipped == 0)) || echo ", $skipped skipped")"
 ((failed == 0))

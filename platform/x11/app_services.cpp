@@ -15,24 +15,11 @@
 #include "device_pixels.h"
 #include "display.h"
 #include "monitors.h"
+#include "path_text.h"
 #include "program_file.h"
 #include "runtime_error.h"
 
 namespace {
-
-// The program file itself, with symbolic links resolved.
-std::string ProgramFile()
-{
-    static const std::string file = [] {
-        char* resolved = realpath("/proc/self/exe", nullptr);
-        if (!resolved)
-            throw RuntimeError("cannot find the program file (/proc/self/exe)");
-        std::string path = resolved;
-        std::free(resolved);
-        return path;
-    }();
-    return file;
-}
 
 std::string LockFolder()
 {

@@ -6,6 +6,7 @@
 #include "AppModul.h"
 #include "display.h"
 #include "event_loop.h"
+#include "runtime_error.h"
 
 int main()
 {
@@ -17,6 +18,6 @@ int main()
     AppModul::Main();
     // Without a window nothing could ever end the program, and it would keep others from starting.
     if (AllForms().empty())
-        return 0;
+        Die("no window could be made" + (FirstSkippedError().empty() ? "" : ": " + FirstSkippedError()));
     RunMessageLoop();
 }

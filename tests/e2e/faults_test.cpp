@@ -43,23 +43,39 @@ TEST_F(Faults, AFullDiskLeavesTheSettingsAsTheyWere)
     umount2(disk.c_str(), MNT_DETACH);
 }
 
+// A copy whose picture can't be decoded: its bitmap header spoiled in the program file.
+fs::path InstallWithoutPicture(const fs::path& folder)
+{
+    fs::path program = InstallLookout(folder);
+    std::string bytes = FileBytes(program), header = FileBytes(LOOKOUT_PICTURE_BMP).substr(0, 54);
+    std::size_t at = bytes.find(header);
+    if (at == std::string::npos || bytes.find(header, at + 1) != std::string::npos)
+        throw std::runtime_error("the picture is not in the program file once");
+    bytes.replace(at, 2, "XX"); // "BM" no more
+    WriteBytes(program, bytes);
+    fs::permissions(program, fs::perms(0755));
+    return program;
+}
+
 TEST_F(Faults, WithoutItsXServerOrItsWindowItEndsWithOneLineAndWritesNothing)
 {
     auto screen = std::make_unique<VirtualScreen>();
     RunningLookout lost(*screen, InstallLookout(folder.Path() / "lost"));
     RunningLookout none(SharedScreen(), InstallLookout(folder.Path() / "none"), false, {"env", "DISPLAY=:31999"});
+    RunningLookout broken(SharedScreen(), InstallWithoutPicture(folder.Path() / "broken"), false);
     // Any client may destroy any window: the next drawing on it fails on the server.
     RunningLookout destroyed(SharedScreen(), InstallLookout(folder.Path() / "destroyed"));
     XDestroyWindow(SharedScreen().Connection(), destroyed.TheWindow());
     SharedScreen().MovePointer(destroyed.Position().first + 500, 700);
     screen.reset();
-    for (RunningLookout* lookout : {&lost, &none, &destroyed}) {
+    for (RunningLookout* lookout : {&lost, &none, &broken, &destroyed}) {
         EXPECT_EQ(lookout->WaitForExit(5s), 1); // an exit of its own, not a signal or a core dump
         std::string message = lookout->ErrorOutput();
         EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
         EXPECT_EQ(message.find("lookout: "), 0u) << message;
     }
-    for (const char* name : {"lost", "none", "destroyed"})
+    EXPECT_NE(broken.ErrorOutput().find("not a bitmap"), std::string::npos) << broken.ErrorOutput();
+    for (const char* name : {"lost", "none", "broken", "destroyed"})
         EXPECT_FALSE(fs::exists(folder.Path() / name / "lookout.ini")) << name;
 }
 
@@ -81,8 +97,11 @@ TEST_F(Faults, OfTwentyCopiesStartedTogetherOneRuns)
 }
 
 // A settings file lookout can use only in part: where it starts, and what a double-click leaves.
+// The program lies in a folder of that name, a lookout.exe beside it leads elsewhere, and it
+// is started through a link: its settings are beside the real program all the same.
 struct PartFile {
     const char* name;
+    const char* folder;
     std::string before;
     std::pair<int, int> position;
     std::string after;
@@ -92,24 +111,28 @@ class PartSettings : public Faults, public ::testing::WithParamInterface<PartFil
 
 TEST_P(PartSettings, StartUpAndDoubleClickCopeWithIt)
 {
-    WriteBytes(Settings(), GetParam().before); // beside the program, not beside the link it is started through
-    fs::create_symlink(InstallLookout(folder.Path()), folder.Path() / "link");
+    const fs::path home = folder.Path() / GetParam().folder, settings = home / "lookout.ini";
+    fs::create_symlink(InstallLookout(home), folder.Path() / "link");
+    fs::create_directory(folder.Path() / "elsewhere");
+    fs::create_symlink(InstallLookout(folder.Path() / "elsewhere"), home / "lookout.exe");
+    WriteBytes(settings, GetParam().before);
     RunningLookout lookout(SharedScreen(), folder.Path() / "link");
     EXPECT_EQ(lookout.Position(), GetParam().position);
     DoubleClick(SharedScreen(), lookout, {140, 100});
     EXPECT_EQ(lookout.WaitForExit(5s), 0);
-    EXPECT_EQ(FileBytes(Settings()), GetParam().after);
+    EXPECT_EQ(FileBytes(settings), GetParam().after);
+    EXPECT_FALSE(fs::exists(folder.Path() / "elsewhere" / "lookout.ini"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, PartSettings,
     ::testing::Values(// One value only: the other edge at 0, and only the two values change.
-                      PartFile{"OneValue", "; mine\r\n[tarvex blinkmor]\r\ntop = 4500\r\n\r\n[Last]", {0, 300},
+                      PartFile{"OneValue", "back\\slash", "; mine\r\n[tarvex blinkmor]\r\ntop = 4500\r\n\r\n[Last]", {0, 300},
                                "; mine\r\n[tarvex blinkmor]\r\ntop =4500\r\nLeft=0\r\n\r\n[Last]"},
                       // Beyond what X can hold (16 bits), a 32-bit integer, or a float: that edge is skipped.
-                      PartFile{"BeyondX", "[Tarvex Blinkmor]\nTop=600000\nLeft=-1500\n", {-100, 0},
+                      PartFile{"BeyondX", "plain", "[Tarvex Blinkmor]\nTop=600000\nLeft=-1500\n", {-100, 0},
                                "[Tarvex Blinkmor]\nTop=0\nLeft=-1500\n"},
-                      PartFile{"BeyondNumbers", "[Tarvex Blinkmor]\nTop=-1e12\nLeft=1e39\n", {0, 0},
+                      PartFile{"BeyondNumbers", "a\\b\\", "[Tarvex Blinkmor]\nTop=-1e12\nLeft=1e39\n", {0, 0},
                                "[Tarvex Blinkmor]\nTop=0\nLeft=0\n"}),
     [](const auto& info) { return info.param.name; });
 
