@@ -16,6 +16,12 @@ inline std::string& FirstSkippedError()
     return what;
 }
 
+// What a start that made no window tells: the first failure skipped on the way.
+inline std::string NoWindowMessage()
+{
+    return "no window could be made" + (FirstSkippedError().empty() ? "" : ": " + FirstSkippedError());
+}
+
 // Runs one statement; a run-time error abandons that statement and nothing more,
 // so whatever it was to assign keeps its previous value.
 template <class Statement>

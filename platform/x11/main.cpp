@@ -18,6 +18,6 @@ int main()
     AppModul::Main();
     // Without a window nothing could ever end the program, and it would keep others from starting.
     if (AllForms().empty())
-        Die("no window could be made" + (FirstSkippedError().empty() ? "" : ": " + FirstSkippedError()));
+        Die(NoWindowMessage());
     RunMessageLoop();
 }
