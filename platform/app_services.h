@@ -12,7 +12,6 @@ bool PrevInstance();    // another copy of this program is already running
 
 namespace TheScreen {
 float Width();          // the primary display's width in twips
-float TwipsPerPixelX();
 }
 
 // Ends the program at once: no handler runs afterwards; exit status 0.

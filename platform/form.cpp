@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app_services.h"
+#include "dpi_scale.h"
 #include "native_form.h"
 #include "runtime_error.h"
 
@@ -42,7 +43,7 @@ double Form::UnitsPerPixel() const
 {
     if (scaleMode_ == vbPixels)
         return 1.0;
-    return TheScreen::TwipsPerPixelX();
+    return twipsPerLogicalPixel;
 }
 
 HWND Form::hWnd() { return NativeHandle(Load()); }
@@ -142,7 +143,7 @@ void Form::Left(float twips)
 float Form::Width()
 {
     Load();
-    return static_cast<float>(design_.clientWidth * TheScreen::TwipsPerPixelX());
+    return static_cast<float>(design_.clientWidth * twipsPerLogicalPixel);
 }
 
 void Form::Show() { NativeShow(Load()); }

@@ -91,9 +91,6 @@ namespace TheScreen {
 
 float Width() { return static_cast<float>(GetSystemMetrics(SM_CXSCREEN) * NativeTwipsPerPixel()); }
 
-// The program's pixels are logical ones of 1/96 inch at every DPI.
-float TwipsPerPixelX() { return static_cast<float>(twipsPerLogicalPixel); }
-
 } // namespace TheScreen
 
 void End()

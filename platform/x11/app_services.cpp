@@ -12,9 +12,9 @@
 #include <unistd.h>
 
 #include "app_services.h"
-#include "device_pixels.h"
 #include "display.h"
 #include "monitors.h"
+#include "native_form.h"
 #include "path_text.h"
 #include "program_file.h"
 #include "runtime_error.h"
@@ -71,11 +71,8 @@ namespace TheScreen {
 
 float Width()
 {
-    return static_cast<float>(PrimaryMonitor().width * TwipsPerPixel());
+    return static_cast<float>(PrimaryMonitor().width * NativeTwipsPerPixel());
 }
-
-// The program's pixels are logical ones of 1/96 inch at every DPI.
-float TwipsPerPixelX() { return static_cast<float>(twipsPerLogicalPixel); }
 
 } // namespace TheScreen
 

@@ -2,13 +2,13 @@
 
 #include "device_pixels.h"
 
-#include "display.h"
+#include "native_form.h"
 
 namespace {
 
 const PixelScale& ScreenScale()
 {
-    static const PixelScale scale{twipsPerLogicalPixel / TwipsPerPixel()};
+    static const PixelScale scale{twipsPerLogicalPixel / NativeTwipsPerPixel()};
     return scale;
 }
 

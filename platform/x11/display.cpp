@@ -1,6 +1,7 @@
 // The connection to the X server, colours, DPI, atoms and fatal errors.
 
 #include "display.h"
+#include "native_form.h"
 
 #include <X11/Xresource.h>
 #include <X11/Xutil.h>
@@ -114,7 +115,8 @@ COLORREF ColorOf(unsigned long pixel)
     return Unscale(pixel, red) | Unscale(pixel, green) << 8 | Unscale(pixel, blue) << 16;
 }
 
-double TwipsPerPixel()
+// 1440 / DPI, the DPI from the resource Xft.dpi where set, else 96.
+double NativeTwipsPerPixel()
 {
     static double twipsPerPixel = [] {
         double dpi = 96;

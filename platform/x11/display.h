@@ -16,8 +16,6 @@ Display* TheDisplay();
 unsigned long PixelOf(COLORREF color);
 COLORREF ColorOf(unsigned long pixel);
 
-// 1440 / DPI, the DPI from the resource Xft.dpi where set, else 96.
-double TwipsPerPixel();
 
 // Makes requests about other clients' windows, which may be gone meanwhile: their errors are
 // passed over. Any other protocol error ends the program with one line on standard error.

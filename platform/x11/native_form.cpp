@@ -243,8 +243,6 @@ void NativeMove(NativeForm& native, int left, int top)
     XMoveWindow(TheDisplay(), native.window, native.left, native.top);
 }
 
-double NativeTwipsPerPixel() { return TwipsPerPixel(); }
-
 void NativeShow(NativeForm& native)
 {
     Display* display = TheDisplay();
