@@ -4,14 +4,14 @@
 set -euo pipefail
 echo "Checking the packages lookout needs..."
 
-packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-dev)
+packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-dev libxtst-dev)
 if [[ "${1:-run}" == test ]]; then
-  packages+=(libgtest-dev libxtst-dev xvfb xauth x11-utils x11-xserver-utils imagemagick
+  packages+=(libgtest-dev xvfb xauth x11-utils x11-xserver-utils imagemagick
              g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools icoutils wine wine64 clang
              xserver-xorg-core xserver-xorg-video-dummy dbus-daemon
              openbox xfwm4 kwin-x11 mutter i3-wm awesome fluxbox bspwm twm)
 elif [[ "${1:-run}" == bench ]]; then
-  packages+=(libbenchmark-dev libxtst-dev xvfb xauth jq xrestop)
+  packages+=(libbenchmark-dev xvfb xauth jq xrestop)
 elif [[ -z "${DISPLAY:-}" ]]; then
   # the demonstration on a virtual screen (xsetroot, xrdb: x11-xserver-utils)
   packages+=(xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick)

@@ -78,16 +78,13 @@ void CreateKeptImage(NativeForm& native, const FormDesign& design)
             native.bits[static_cast<std::size_t>(y) * native.width + x] = SwapRedBlue(picture.At(x, y));
 }
 
-void StartTimers(NativeForm& native)
+void StartTimer(NativeForm& native)
 {
-    const auto& timers = native.form->Timers();
-    for (std::size_t i = 0; i < timers.size(); ++i) {
-        auto interval = timers[i]->Interval().count();
-        if (interval > 0) // an interval of 0 is a timer switched off
-            SetTimer(native.window, i + 1,
-                     static_cast<UINT>(std::clamp<long long>(interval, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM)),
-                     nullptr);
-    }
+    Timer* timer = native.form->TheTimer();
+    auto interval = timer ? timer->Interval().count() : 0;
+    if (interval > 0) // an interval of 0 is a timer switched off
+        SetTimer(native.window, formTimerId,
+                 static_cast<UINT>(std::clamp<long long>(interval, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM)), nullptr);
 }
 
 } // namespace
@@ -133,7 +130,7 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
                                      native->width, native->height, native->owner, nullptr, instance, native.get());
     if (!native->window)
         throw RuntimeError("cannot create the lookout window");
-    StartTimers(*native);
+    StartTimer(*native);
     forms.push_back(native.get());
     return native;
 }

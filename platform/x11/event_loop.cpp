@@ -15,6 +15,7 @@
 #include "coordinates.h"
 #include "display.h"
 #include "double_click.h"
+#include "form_timer.h"
 #include "native_form.h"
 #include "pointer.h"
 #include "run_handler.h"
@@ -73,6 +74,7 @@ void OnButtonPress(NativeForm& native, const XButtonEvent& press)
             CompletesDoubleClick(*lastLeftPress.press, left)) {
             lastLeftPress.press.reset();
             RunHandler([&] { native.form->Form_DblClick(); });
+            HandlerRan(native);
             return;
         }
         lastLeftPress = {press.window, left};
@@ -80,6 +82,7 @@ void OnButtonPress(NativeForm& native, const XButtonEvent& press)
     RunHandler([&] {
         native.form->RaiseMouseDown(button, ShiftState(press.state), ToLogical(press.x), ToLogical(press.y));
     });
+    HandlerRan(native);
 }
 
 // Moves the window so that the pointer keeps its place in it.
@@ -120,7 +123,7 @@ void Dispatch(XEvent& event)
         return;
     // The head's own move counts too: dragged over a window stacked above it, it must
     // come out on top of that one.
-    if (ChangesStacking(event)) {
+    if (TakeStackingEvent(event)) {
         stackingChanged = true;
         return;
     }
@@ -145,31 +148,6 @@ void Dispatch(XEvent& event)
     }
 }
 
-// Fires the timers that are due; a late tick is not made up for, and the cadence stays
-// on its grid of whole intervals from the window's creation.
-Clock::time_point FireDueTimers()
-{
-    Clock::time_point now = Clock::now();
-    Clock::time_point next = now + std::chrono::hours(1);
-    for (NativeForm* native : AllForms()) {
-        const auto& timers = native->form->Timers();
-        for (std::size_t i = 0; i < timers.size() && i < native->nextTicks.size(); ++i) {
-            auto interval = timers[i]->Interval();
-            if (interval.count() <= 0)
-                continue; // an interval of 0 switches a timer off
-            auto& due = native->nextTicks[i];
-            if (due <= now) {
-                auto missed = (now - due) / interval;
-                due += (missed + 1) * interval;
-                RunHandler([&] { timers[i]->Fire(); });
-                now = Clock::now();
-            }
-            next = std::min(next, due);
-        }
-    }
-    return next;
-}
-
 // Sends what the handlers asked for; nothing at all when they asked for nothing,
 // for even an empty flush reads the connection.
 void FlushRequests(Display* display)
@@ -184,9 +162,11 @@ void FlushRequests(Display* display)
 void HandleEventsAndTimers(bool wait)
 {
     Display* display = TheDisplay();
-    // The connection is read when the poll said so, not on every tick: an idle tick
-    // makes no system call but the poll.
-    static bool mayHaveInput = true;
+    // The connections are read when the poll said so, not on every pass: a pass without
+    // input makes no system call but the poll.
+    static bool mayHaveInput = true, mayHaveRecord = true;
+    if (mayHaveRecord)
+        ReadPointerRecord();
     if (mayHaveInput)
         XEventsQueued(display, QueuedAfterReading);
     // Once a move has ended, what follows its release (a second press of a
@@ -196,22 +176,32 @@ void HandleEventsAndTimers(bool wait)
         XNextEvent(display, &event);
         Dispatch(event);
     }
+    NativeForm* native = TheForm();
     if (stackingChanged) {
         stackingChanged = false;
-        for (NativeForm* native : AllForms())
-            if (native->topmost && native->mapped)
-                KeepAbove(display, *native);
+        if (native && native->topmost && native->mapped)
+            KeepAbove(display, *native);
     }
-    Clock::time_point next = FireDueTimers();
-    for (NativeForm* native : AllForms())
-        SendCircles(*native); // the drawing of the ticks, before the loop goes idle
+    Clock::time_point next = Clock::time_point::max();
+    if (native) {
+        FireTimerIfDue(*native);
+        SendCircles(*native); // the tick's drawing, before the loop goes idle
+        TickDrawingSent(*native);
+        next = NextTick(*native);
+    }
     FlushRequests(display);
-    mayHaveInput = true;
+    mayHaveInput = mayHaveRecord = true;
     if (!wait || XEventsQueued(display, QueuedAlready) || (activeMove && activeMove->done))
         return;
-    auto timeout = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count();
-    pollfd connection{ConnectionNumber(display), POLLIN, 0};
-    mayHaveInput = poll(&connection, 1, static_cast<int>(std::clamp<long long>(timeout, 0, 3600000))) != 0;
+    // Without a tick to wait for, the program sleeps until the server says something.
+    int timeout = -1;
+    if (next != Clock::time_point::max())
+        timeout = static_cast<int>(std::clamp<long long>(
+            std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count(), 0, 3600000));
+    pollfd connections[] = {{ConnectionNumber(display), POLLIN, 0}, {PointerRecordFd(), POLLIN, 0}};
+    int ready = poll(connections, connections[1].fd < 0 ? 1 : 2, timeout);
+    mayHaveInput = ready != 0 && connections[0].revents != 0;
+    mayHaveRecord = ready != 0 && connections[1].revents != 0;
 }
 
 } // namespace

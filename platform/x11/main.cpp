@@ -16,7 +16,7 @@ int main()
     }
     AppModul::Main();
     // Without a window nothing could ever end the program, and it would keep others from starting.
-    if (AllForms().empty())
+    if (!TheForm())
         return 0;
     RunMessageLoop();
 }
