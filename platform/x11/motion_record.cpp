@@ -58,9 +58,12 @@ void Switch()
 
 bool StartMotionRecord(Display* display)
 {
-    int major = 1, minor = 13;
-    if (record.data || !XRecordQueryVersion(display, &major, &minor))
-        return record.data != nullptr;
+    if (record.data)
+        return true;
+    // Asked first without a word: Xlib's own call tells standard error of a missing extension.
+    int opcode, event, error, major = 1, minor = 13;
+    if (!XQueryExtension(display, "RECORD", &opcode, &event, &error) || !XRecordQueryVersion(display, &major, &minor))
+        return false;
     record.control = display;
     record.data = XOpenDisplay(DisplayString(display));
     if (!record.data)
