@@ -26,6 +26,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// How long notifications of other windows' moves may wait to be read: a tick's time.
+constexpr std::chrono::milliseconds stackingBatch{70};
+
 // The last left press that may begin a double-click, in the program's pixels.
 struct {
     Window window = 0;
@@ -114,8 +117,8 @@ void OnMotion(const XMotionEvent& motion)
 }
 
 
-// Set by a change in the stacking of the top-level windows; looked at once per batch of events.
-bool stackingChanged = false;
+// Changes in the stacking of the top-level windows, looked at once per batch of events.
+int stackingEvents = 0;
 
 void Dispatch(XEvent& event)
 {
@@ -124,7 +127,7 @@ void Dispatch(XEvent& event)
     // The head's own move counts too: dragged over a window stacked above it, it must
     // come out on top of that one.
     if (TakeStackingEvent(event)) {
-        stackingChanged = true;
+        ++stackingEvents;
         return;
     }
     NativeForm* native = FormOfWindow(event.xany.window);
@@ -171,14 +174,22 @@ void HandleEventsAndTimers(bool wait)
         XEventsQueued(display, QueuedAfterReading);
     // Once a move has ended, what follows its release (a second press of a
     // double-click, say) is for the loop outside the move.
+    int events = 0;
     while (XEventsQueued(display, QueuedAlready) && !(activeMove && activeMove->done)) {
         XEvent event;
         XNextEvent(display, &event);
         Dispatch(event);
+        ++events;
     }
     NativeForm* native = TheForm();
-    if (stackingChanged) {
-        stackingChanged = false;
+    // A busy desktop sends a notification for every move of every window: after a batch of
+    // only those, the next is read a tick's time later, so that they wake the program no
+    // more often than a timer would. Not in a move, whose own motions come on the connection.
+    static Clock::time_point deafUntil;
+    if (events > 0 && events == stackingEvents && !activeMove)
+        deafUntil = Clock::now() + stackingBatch;
+    if (stackingEvents > 0) {
+        stackingEvents = 0;
         if (native && native->topmost && native->mapped)
             KeepAbove(display, *native);
     }
@@ -194,14 +205,18 @@ void HandleEventsAndTimers(bool wait)
     if (!wait || XEventsQueued(display, QueuedAlready) || (activeMove && activeMove->done))
         return;
     // Without a tick to wait for, the program sleeps until the server says something.
+    bool deaf = Clock::now() < deafUntil;
+    if (deaf)
+        next = std::min(next, deafUntil);
     int timeout = -1;
     if (next != Clock::time_point::max())
         timeout = static_cast<int>(std::clamp<long long>(
             std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count(), 0, 3600000));
-    pollfd connections[] = {{ConnectionNumber(display), POLLIN, 0}, {PointerRecordFd(), POLLIN, 0}};
+    // poll passes over a negative descriptor.
+    pollfd connections[] = {{deaf ? -1 : ConnectionNumber(display), POLLIN, 0}, {PointerRecordFd(), POLLIN, 0}};
     int ready = poll(connections, connections[1].fd < 0 ? 1 : 2, timeout);
-    mayHaveInput = ready != 0 && connections[0].revents != 0;
-    mayHaveRecord = ready != 0 && connections[1].revents != 0;
+    mayHaveInput = ready < 0 || deaf || connections[0].revents != 0; // a signal: look at both
+    mayHaveRecord = ready < 0 || connections[1].revents != 0;
 }
 
 } // namespace
