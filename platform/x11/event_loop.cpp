@@ -169,7 +169,7 @@ void HandleEventsAndTimers(bool wait)
     // input makes no system call but the poll.
     static bool mayHaveInput = true, mayHaveRecord = true;
     if (mayHaveRecord)
-        ReadPointerRecord();
+        static_cast<void>(ReadPointerRecord());
     if (mayHaveInput)
         XEventsQueued(display, QueuedAfterReading);
     // Once a move has ended, what follows its release (a second press of a
@@ -202,7 +202,11 @@ void HandleEventsAndTimers(bool wait)
     }
     FlushRequests(display);
     mayHaveInput = mayHaveRecord = true;
-    if (!wait || XEventsQueued(display, QueuedAlready) || (activeMove && activeMove->done))
+    if (!wait || (activeMove && activeMove->done))
+        return;
+    // The replies waited for in this pass may have brought events and records along, which
+    // the poll would not see again: a sleep without a timeout must not begin with them unread.
+    if (XEventsQueued(display, QueuedAfterReading) || ReadPointerRecord())
         return;
     // Without a tick to wait for, the program sleeps until the server says something.
     bool deaf = Clock::now() < deafUntil;

@@ -85,10 +85,12 @@ bool TakePointerEvent(Display* display, const XEvent& event)
 
 int PointerRecordFd() { return MotionRecordFd(); }
 
-void ReadPointerRecord()
+bool ReadPointerRecord()
 {
-    if (ReadMotionRecord())
+    bool moved = ReadMotionRecord();
+    if (moved)
         NoteMotion(TheDisplay());
+    return moved;
 }
 
 bool PointerSurelyStill(int& x, int& y)

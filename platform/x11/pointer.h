@@ -17,9 +17,9 @@ bool PointerPosition(Display* display, int& x, int& y);
 // Takes an XInput 2 raw event of the event loop's; false for any other event.
 bool TakePointerEvent(Display* display, const XEvent& event);
 // The RECORD connection's descriptor for the event loop's poll (-1 without one), and
-// reading it when the poll says so.
+// reading it when the poll says so; true when it reported a motion.
 int PointerRecordFd();
-void ReadPointerRecord();
+bool ReadPointerRecord();
 
 // The last answer, and whether it surely still holds until an event says otherwise:
 // then no query is needed, however long the wait.

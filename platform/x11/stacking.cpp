@@ -145,4 +145,7 @@ void KeepAbove(Display* display, NativeForm& native, bool mayStepDown)
     changes.sibling = ordinary;
     changes.stack_mode = Above;
     XConfigureWindow(display, native.window, CWSibling | CWStackMode, &changes);
+    // What was looked at is gone with the step: a window raised over the head again in the
+    // same batch as the step's own notification is a new look, though the list is the same.
+    lastLook.mayCover.clear();
 }

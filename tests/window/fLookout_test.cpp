@@ -5,7 +5,9 @@
 
 #include <X11/extensions/XInput2.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "fLookout.h"
 #include "form_timer.h"
@@ -127,6 +129,37 @@ TEST_F(Eyes, AtRestNothingIsAskedAndEveryMoveShowsOnTheNextTick)
     firstRequest = XNextRequest(display);
     Tick(1);
     EXPECT_GT(XNextRequest(display) - firstRequest, 0u);
+}
+
+// Whether a window lies above another among the root's children.
+bool IsAbove(Window upper, Window lower)
+{
+    std::vector<Window> stack = Children(TheDisplay(), DefaultRootWindow(TheDisplay()));
+    return std::find(stack.begin(), stack.end(), upper) > std::find(stack.begin(), stack.end(), lower);
+}
+
+// The head steps above a window raised over it, also when the window is raised again
+// before the head has read the notification of its own step.
+TEST_F(Eyes, TheHeadStepsAboveACoverRaisedAgainRightAfterItsStep)
+{
+    Display* other = SharedScreen().Connection();
+    Window window = FormOfHandle(head->hWnd())->window;
+    Window cover = XCreateSimpleWindow(other, DefaultRootWindow(other), windowLeft, windowTop, 300, 300, 0, 0, 0);
+    XMapRaised(other, cover);
+    XSync(other, False);
+    XSync(TheDisplay(), False);
+    DoEvents();
+    XSync(TheDisplay(), False);
+    ASSERT_TRUE(IsAbove(window, cover));
+    XRaiseWindow(other, cover);
+    XSync(other, False);
+    XSync(TheDisplay(), False);
+    DoEvents();
+    XSync(TheDisplay(), False);
+    EXPECT_TRUE(IsAbove(window, cover));
+    XDestroyWindow(other, cover);
+    XSync(other, False);
+    DoEvents();
 }
 
 } // namespace
