@@ -50,4 +50,4 @@ for pointer in still moving; do
   row "  requests" Tick/$pointer requests 2
 done
 row "cover raised: heads step above, us" CoverRaised real_time 1
-row "  round trips for that, per head" CoverRaised round_trips_per_head 2
+row "  round trips for that" CoverRaised round_trips 2

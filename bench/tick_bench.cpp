@@ -13,44 +13,15 @@
 #include "event_loop.h"
 #include "fLookout.h"
 #include "head_form.h"
-#include "native_form.h"
 
 namespace {
-
-constexpr int windowLeft = 400, windowTop = 200;
-constexpr int warmUpTicks = 20;
-
-// The program's window, shown, after a few ticks; it stays until the end.
-fLookout& ShownHead()
-{
-    static fLookout* head = [] {
-        Display* display = Connected();
-        auto* form = new fLookout;
-        form->Left(static_cast<float>(windowLeft * NativeTwipsPerPixel()));
-        form->Top(static_cast<float>(windowTop * NativeTwipsPerPixel()));
-        form->Show();
-        XSync(display, False);
-        DoEvents();
-        for (int i = 0; i < warmUpTicks; ++i)
-            form->tmr_Timer();
-        XSync(display, False);
-        // LOOKOUT_BENCH_TRACE=1 shows where a warm tick allocates and waits for the server.
-        if (std::getenv("LOOKOUT_BENCH_TRACE")) {
-            TraceCounts(true);
-            form->tmr_Timer();
-            TraceCounts(false);
-        }
-        return form;
-    }();
-    return *head;
-}
 
 // Points on a circle around the head, so that the pupils turn from tick to tick.
 void MovePointer(Display* mouse, int step)
 {
     double angle = step % 16 * std::numbers::pi / 8;
-    int x = windowLeft + 92 + static_cast<int>(300 * std::cos(angle));
-    int y = windowTop + 140 + static_cast<int>(300 * std::sin(angle));
+    int x = shownHeadLeft + 92 + static_cast<int>(300 * std::cos(angle));
+    int y = shownHeadTop + 140 + static_cast<int>(300 * std::sin(angle));
     XTestFakeMotionEvent(mouse, DefaultScreen(mouse), x, y, CurrentTime);
     XSync(mouse, False);
 }

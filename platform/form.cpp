@@ -19,7 +19,9 @@ int ToPixels(double value, double unitsPerPixel)
 Timer::Timer(Form& owner, std::chrono::milliseconds interval, std::function<void()> onTimer)
     : interval_(interval), onTimer_(std::move(onTimer))
 {
-    owner.timers_.push_back(this);
+    if (owner.timer_)
+        throw RuntimeError("a form has one timer");
+    owner.timer_ = this;
 }
 
 Form::Form(FormDesign design)

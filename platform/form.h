@@ -49,7 +49,7 @@ struct NativeFormDeleter {
 using NativeFormPtr = std::unique_ptr<NativeForm, NativeFormDeleter>;
 
 // A timer control: calls its handler every interval from the event loop,
-// from the moment its form's window is created.
+// from the moment its form's window is created. A form has one.
 class Timer {
 public:
     Timer(Form& owner, std::chrono::milliseconds interval, std::function<void()> onTimer);
@@ -105,7 +105,7 @@ public:
     // Raises Form_MouseDown with the position converted to the scale mode.
     void RaiseMouseDown(int button, int shift, int xPixels, int yPixels);
 
-    const std::vector<Timer*>& Timers() const { return timers_; }
+    Timer* TheTimer() const { return timer_; } // null for a form without one
 
 private:
     friend class Timer;
@@ -113,7 +113,7 @@ private:
     double UnitsPerPixel() const;
 
     FormDesign design_;
-    std::vector<Timer*> timers_;
+    Timer* timer_ = nullptr;
     NativeFormPtr native_;
     int scaleMode_;
     COLORREF fillColor_ = 0;

@@ -21,15 +21,15 @@ first_known() {
   echo "$1"
 }
 
-packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-dev)
+packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-dev libxtst-dev)
 if [[ "${1:-run}" == test ]]; then
   # dbus-daemon: dbus in Ubuntu 22.04; wine64: wine alone where wine64 went.
-  packages+=(libgtest-dev libxtst-dev xvfb xauth x11-utils x11-xserver-utils imagemagick desktop-file-utils
+  packages+=(libgtest-dev xvfb xauth x11-utils x11-xserver-utils imagemagick desktop-file-utils
              g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools icoutils wine
              "$(first_known wine64 wine)" clang xserver-xorg-core xserver-xorg-video-dummy "$(first_known dbus-daemon dbus)"
              openbox xfwm4 kwin-x11 mutter i3-wm awesome fluxbox bspwm twm)
 elif [[ "${1:-run}" == bench ]]; then
-  packages+=(libbenchmark-dev libxtst-dev xvfb xauth jq xrestop)
+  packages+=(libbenchmark-dev xvfb xauth jq xrestop)
 elif [[ -z "${DISPLAY:-}" ]]; then
   # the demonstration on a virtual screen (xsetroot, xrdb: x11-xserver-utils)
   packages+=(xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick)

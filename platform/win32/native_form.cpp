@@ -99,16 +99,13 @@ void PaintKeptImage(NativeForm& native)
     }
 }
 
-void StartTimers(NativeForm& native)
+void StartTimer(NativeForm& native)
 {
-    const auto& timers = native.form->Timers();
-    for (std::size_t i = 0; i < timers.size(); ++i) {
-        auto interval = timers[i]->Interval().count();
-        if (interval > 0) // an interval of 0 is a timer switched off
-            SetTimer(native.window, i + 1,
-                     static_cast<UINT>(std::clamp<long long>(interval, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM)),
-                     nullptr);
-    }
+    Timer* timer = native.form->TheTimer();
+    auto interval = timer ? timer->Interval().count() : 0;
+    if (interval > 0) // an interval of 0 is a timer switched off
+        SetTimer(native.window, formTimerId,
+                 static_cast<UINT>(std::clamp<long long>(interval, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM)), nullptr);
 }
 
 } // namespace
@@ -188,7 +185,7 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
         throw RuntimeError("cannot create the lookout window");
     // Its DPI is known once it is on a monitor: it is scaled to it before it is ever shown.
     ScaleToDpi(*native, WindowDpi(native->window), {0, 0});
-    StartTimers(*native);
+    StartTimer(*native);
     forms.push_back(native.get());
     return native;
 }

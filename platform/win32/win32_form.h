@@ -29,6 +29,9 @@ struct NativeForm {
     std::optional<Press> lastLeftPress; // a press that a second one may make a double-click
 };
 
+// The id of the form's one timer.
+constexpr UINT_PTR formTimerId = 1;
+
 // The window procedure of every form's window.
 LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

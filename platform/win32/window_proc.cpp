@@ -70,9 +70,9 @@ void OnPaint(NativeForm& native)
 
 void OnTimer(NativeForm& native, WPARAM id)
 {
-    const auto& timers = native.form->Timers();
-    if (id >= 1 && id <= timers.size())
-        RunHandler([&] { timers[id - 1]->Fire(); });
+    Timer* timer = native.form->TheTimer();
+    if (timer && id == formTimerId)
+        RunHandler([&] { timer->Fire(); });
 }
 
 // Asked before WM_DPICHANGED: the size at the new DPI by the program's own rule, so that the

@@ -55,6 +55,7 @@ void SendCircles(NativeForm& native)
     if (native.mapped)
         ShowCircles(display, native, batch.queued);
     KeptImageDrawn(native);
+    ++batch.batchesSent;
     // The vectors trade places, so a tick allocates nothing once both have grown.
     batch.sent.swap(batch.queued);
     batch.queued.clear();

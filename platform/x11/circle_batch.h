@@ -5,6 +5,7 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdint>
 #include <vector>
 
 struct KeptCircle {
@@ -19,6 +20,7 @@ struct KeptCircle {
 struct CircleBatch {
     std::vector<KeptCircle> queued;
     std::vector<KeptCircle> sent; // the last batch sent
+    std::uint64_t batchesSent = 0;
 };
 
 struct NativeForm;

@@ -15,6 +15,7 @@
 #include "coordinates.h"
 #include "display.h"
 #include "double_click.h"
+#include "form_timer.h"
 #include "monitor_changes.h"
 #include "monitors.h"
 #include "native_form.h"
@@ -26,6 +27,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// How long notifications of other windows' moves may wait to be read: a tick's time.
+constexpr std::chrono::milliseconds stackingBatch{70};
 
 // The last left press that may begin a double-click, in the program's pixels.
 struct {
@@ -75,6 +79,7 @@ void OnButtonPress(NativeForm& native, const XButtonEvent& press)
             CompletesDoubleClick(*lastLeftPress.press, left)) {
             lastLeftPress.press.reset();
             RunHandler([&] { native.form->Form_DblClick(); });
+            HandlerRan(native);
             return;
         }
         lastLeftPress = {press.window, left};
@@ -82,6 +87,7 @@ void OnButtonPress(NativeForm& native, const XButtonEvent& press)
     RunHandler([&] {
         native.form->RaiseMouseDown(button, ShiftState(press.state), ToLogical(press.x), ToLogical(press.y));
     });
+    HandlerRan(native);
 }
 
 // Moves the window so that the pointer keeps its place in it.
@@ -113,8 +119,8 @@ void OnMotion(const XMotionEvent& motion)
 }
 
 
-// Set by a change in the stacking of the top-level windows; looked at once per batch of events.
-bool stackingChanged = false;
+// Changes in the stacking of the top-level windows, looked at once per batch of events.
+int stackingEvents = 0;
 
 void Dispatch(XEvent& event)
 {
@@ -122,8 +128,8 @@ void Dispatch(XEvent& event)
         return;
     // The head's own move counts too: dragged over a window stacked above it, it must
     // come out on top of that one.
-    if (ChangesStacking(event)) {
-        stackingChanged = true;
+    if (TakeStackingEvent(event)) {
+        ++stackingEvents;
         return;
     }
     NativeForm* native = FormOfWindow(event.xany.window);
@@ -147,31 +153,6 @@ void Dispatch(XEvent& event)
     }
 }
 
-// Fires the timers that are due; a late tick is not made up for, and the cadence stays
-// on its grid of whole intervals from the window's creation.
-Clock::time_point FireDueTimers()
-{
-    Clock::time_point now = Clock::now();
-    Clock::time_point next = now + std::chrono::hours(1);
-    for (NativeForm* native : AllForms()) {
-        const auto& timers = native->form->Timers();
-        for (std::size_t i = 0; i < timers.size() && i < native->nextTicks.size(); ++i) {
-            auto interval = timers[i]->Interval();
-            if (interval.count() <= 0)
-                continue; // an interval of 0 switches a timer off
-            auto& due = native->nextTicks[i];
-            if (due <= now) {
-                auto missed = (now - due) / interval;
-                due += (missed + 1) * interval;
-                RunHandler([&] { timers[i]->Fire(); });
-                now = Clock::now();
-            }
-            next = std::min(next, due);
-        }
-    }
-    return next;
-}
-
 // Sends what the handlers asked for; nothing at all when they asked for nothing,
 // for even an empty flush reads the connection.
 void FlushRequests(Display* display)
@@ -186,41 +167,69 @@ void FlushRequests(Display* display)
 void HandleEventsAndTimers(bool wait)
 {
     Display* display = TheDisplay();
-    // The connection is read when the poll said so, not on every tick: an idle tick
-    // makes no system call but the poll.
-    static bool mayHaveInput = true;
+    // The connections are read when the poll said so, not on every pass: a pass without
+    // input makes no system call but the poll.
+    static bool mayHaveInput = true, mayHaveRecord = true;
+    if (mayHaveRecord)
+        static_cast<void>(ReadPointerRecord());
     if (mayHaveInput)
         XEventsQueued(display, QueuedAfterReading);
     // Once a move has ended, what follows its release (a second press of a
     // double-click, say) is for the loop outside the move.
+    int events = 0;
     while (XEventsQueued(display, QueuedAlready) && !(activeMove && activeMove->done)) {
         XEvent event;
         XNextEvent(display, &event);
         Dispatch(event);
+        ++events;
     }
-    if (stackingChanged) {
-        stackingChanged = false;
-        for (NativeForm* native : AllForms())
-            if (native->topmost && native->mapped)
-                KeepAbove(display, *native);
+    NativeForm* native = TheForm();
+    // A busy desktop sends a notification for every move of every window: after a batch of
+    // only those, the next is read a tick's time later, so that they wake the program no
+    // more often than a timer would. Not in a move, whose own motions come on the connection.
+    static Clock::time_point deafUntil;
+    if (events > 0 && events == stackingEvents && !activeMove)
+        deafUntil = Clock::now() + stackingBatch;
+    if (stackingEvents > 0) {
+        stackingEvents = 0;
+        if (native && native->topmost && native->mapped)
+            KeepAbove(display, *native);
     }
     if (auto due = MonitorsDueAt(); due && *due <= Clock::now()) {
         MonitorLayout before = RereadMonitors();
-        for (NativeForm* native : AllForms())
+        if (native)
             FollowMonitorChange(*native, before);
     }
-    Clock::time_point next = FireDueTimers();
+    Clock::time_point next = Clock::time_point::max();
+    if (native) {
+        FireTimerIfDue(*native);
+        SendCircles(*native); // the tick's drawing, before the loop goes idle
+        TickDrawingSent(*native);
+        next = NextTick(*native);
+    }
     if (auto due = MonitorsDueAt())
         next = std::min(next, *due);
-    for (NativeForm* native : AllForms())
-        SendCircles(*native); // the drawing of the ticks, before the loop goes idle
     FlushRequests(display);
-    mayHaveInput = true;
-    if (!wait || XEventsQueued(display, QueuedAlready) || (activeMove && activeMove->done))
+    mayHaveInput = mayHaveRecord = true;
+    if (!wait || (activeMove && activeMove->done))
         return;
-    auto timeout = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count();
-    pollfd connection{ConnectionNumber(display), POLLIN, 0};
-    mayHaveInput = poll(&connection, 1, static_cast<int>(std::clamp<long long>(timeout, 0, 3600000))) != 0;
+    // The replies waited for in this pass may have brought events and records along, which
+    // the poll would not see again: a sleep without a timeout must not begin with them unread.
+    if (XEventsQueued(display, QueuedAfterReading) || ReadPointerRecord())
+        return;
+    // Without a tick to wait for, the program sleeps until the server says something.
+    bool deaf = Clock::now() < deafUntil;
+    if (deaf)
+        next = std::min(next, deafUntil);
+    int timeout = -1;
+    if (next != Clock::time_point::max())
+        timeout = static_cast<int>(std::clamp<long long>(
+            std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count(), 0, 3600000));
+    // poll passes over a negative descriptor.
+    pollfd connections[] = {{deaf ? -1 : ConnectionNumber(display), POLLIN, 0}, {PointerRecordFd(), POLLIN, 0}};
+    int ready = poll(connections, connections[1].fd < 0 ? 1 : 2, timeout);
+    mayHaveInput = ready < 0 || deaf || connections[0].revents != 0; // a signal: look at both
+    mayHaveRecord = ready < 0 || connections[1].revents != 0;
 }
 
 } // namespace

@@ -1,11 +1,10 @@
 #pragma once
 // The one event loop: X events, timers, double-clicks and the move with the pointer.
 
-#include <vector>
-
 struct NativeForm;
 
-const std::vector<NativeForm*>& AllForms();
+// The program's one window, or null before it exists.
+NativeForm* TheForm();
 
 // Runs the program's events until it ends.
 [[noreturn]] void RunMessageLoop();

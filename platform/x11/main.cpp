@@ -17,7 +17,7 @@ int main()
     }
     AppModul::Main();
     // Without a window nothing could ever end the program, and it would keep others from starting.
-    if (AllForms().empty())
+    if (!TheForm())
         Die(NoWindowMessage());
     RunMessageLoop();
 }

@@ -13,6 +13,7 @@
 #include "device_pixels.h"
 #include "display.h"
 #include "event_loop.h"
+#include "form_timer.h"
 #include "monitors.h"
 #include "native_form.h"
 #include "runtime_error.h"
@@ -23,7 +24,7 @@ namespace {
 
 constexpr COLORREF formBackColor = 0xF0F0F0; // the face colour of a form without a picture
 
-std::vector<NativeForm*> forms;
+NativeForm* theForm = nullptr; // the program has one window
 
 // What the kept image holds at a device pixel until the first drawing: the picture
 // on the face colour, scaled to the screen. Each device pixel shows the logical pixel
@@ -111,20 +112,14 @@ void DropPixelCache(NativeForm& native)
 
 } // namespace
 
-NativeForm* FormOfWindow(Window window)
-{
-    for (NativeForm* native : forms)
-        if (native->window == window)
-            return native;
-    return nullptr;
-}
+NativeForm* TheForm() { return theForm; }
+
+NativeForm* FormOfWindow(Window window) { return theForm && theForm->window == window ? theForm : nullptr; }
 
 NativeForm* FormOfHandle(HWND handle)
 {
     return FormOfWindow(static_cast<Window>(reinterpret_cast<std::uintptr_t>(handle)));
 }
-
-const std::vector<NativeForm*>& AllForms() { return forms; }
 
 void KeptImageDrawn(NativeForm& native)
 {
@@ -134,7 +129,8 @@ void KeptImageDrawn(NativeForm& native)
 
 void NativeFormDeleter::operator()(NativeForm* native) const
 {
-    std::erase(forms, native);
+    if (theForm == native)
+        theForm = nullptr;
     if (Display* display = TheDisplay()) {
         DropPixelCache(*native);
         if (native->shape)
@@ -150,6 +146,8 @@ void NativeFormDeleter::operator()(NativeForm* native) const
 NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
 {
     Display* display = TheDisplay();
+    if (theForm)
+        throw RuntimeError("the program has one window, and it exists already");
     int screen = DefaultScreen(display);
     int width = ToDevice(design.clientWidth), height = ToDevice(design.clientHeight);
     if (design.clientWidth <= 0 || design.clientHeight <= 0 || width <= 0 || height <= 0 || !FitsInShort(width) ||
@@ -181,10 +179,8 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
                                    CWBackPixmap | CWEventMask | CWOverrideRedirect, &attributes);
     SetWindowHints(display, *native, design);
 
-    auto now = std::chrono::steady_clock::now();
-    for (Timer* timer : form.Timers())
-        native->nextTicks.push_back(now + timer->Interval());
-    forms.push_back(native.get());
+    StartTimer(*native);
+    theForm = native.get();
     return native;
 }
 

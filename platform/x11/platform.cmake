@@ -1,10 +1,10 @@
-# The platform layer on X11: Xlib, the SHAPE and RandR extensions, POSIX.
+# The platform layer on X11: Xlib, the SHAPE, RandR, XInput and RECORD extensions, POSIX.
 find_package(X11 REQUIRED)
 # The program sets no floating-point traps and reads no errno of maths: the compiler then
 # rounds and takes square roots inline, and the program needs no maths library at run time.
 add_compile_options(-fno-math-errno -fno-trapping-math)
-if(NOT X11_Xext_FOUND OR NOT X11_Xrandr_FOUND OR NOT X11_Xi_FOUND)
-  message(FATAL_ERROR "lookout needs the X11 SHAPE (libxext-dev), RandR (libxrandr-dev) and XInput (libxi-dev) development files")
+if(NOT X11_Xext_FOUND OR NOT X11_Xrandr_FOUND OR NOT X11_Xi_FOUND OR NOT X11_Xtst_FOUND)
+  message(FATAL_ERROR "lookout needs the X11 SHAPE (libxext-dev), RandR (libxrandr-dev), XInput (libxi-dev) and RECORD (libxtst-dev) development files")
 endif()
 
 set(embedded ${CMAKE_CURRENT_BINARY_DIR}/embedded_resources.cpp)
@@ -25,21 +25,24 @@ add_library(lookout_platform STATIC
   platform/x11/device_pixels.cpp
   platform/x11/display.cpp
   platform/x11/event_loop.cpp
+  platform/x11/form_timer.cpp
   platform/x11/native_form.cpp
   platform/x11/pointer.cpp
   platform/x11/long_path.cpp
   platform/x11/monitor_changes.cpp
   platform/x11/monitors.cpp
+  platform/x11/motion_record.cpp
   platform/x11/profile.cpp
   platform/x11/profile_text.cpp
   platform/x11/regions.cpp
   platform/x11/resources.cpp
   platform/x11/stacking.cpp
   platform/x11/text.cpp
+  platform/x11/top_levels.cpp
   platform/x11/window_calls.cpp
   ${embedded})
 target_include_directories(lookout_platform PUBLIC platform platform/x11 resources)
-target_link_libraries(lookout_platform PUBLIC X11::X11 X11::Xext X11::Xrandr X11::Xi)
+target_link_libraries(lookout_platform PUBLIC X11::X11 X11::Xext X11::Xrandr X11::Xi X11::Xtst)
 
 set(LOOKOUT_MAIN_SOURCES platform/x11/main.cpp)
 

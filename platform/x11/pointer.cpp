@@ -1,10 +1,13 @@
 // The pointer's position without a round trip while it provably has not moved.
-// Raw motion is listened to only while the pointer rests, and only until the first
-// such event: a moving mouse would otherwise wake the program hundreds of times a second.
+// Motion is listened to only while the pointer rests, and only until its first report:
+// a moving mouse would otherwise wake the program hundreds of times a second.
 
 #include "pointer.h"
 
 #include <X11/extensions/XInput2.h>
+
+#include "display.h"
+#include "motion_record.h"
 
 namespace {
 
@@ -12,9 +15,11 @@ using Clock = std::chrono::steady_clock;
 
 struct {
     bool probed = false;
+    bool recorded = false;   // RECORD reports every motion
     int inputOpcode = -1;    // XInput 2's major opcode; -1 without it
-    bool listening = false;  // raw motion selected on the root
-    bool trusted = false;    // no raw motion since the last answer, which came after listening began
+    bool touch = false;      // XInput 2.2: raw touch events
+    bool listening = false;  // motion listened to
+    bool trusted = false;    // no motion since the last answer, which came after listening began
     bool resting = false;    // the last two answers were the same
     bool known = false;
     int x = 0;
@@ -22,27 +27,42 @@ struct {
     Clock::time_point askedAt;
 } pointer;
 
-void ProbeInput(Display* display)
+void Probe(Display* display)
 {
     pointer.probed = true;
+    pointer.recorded = StartMotionRecord(display);
     int event, error;
     if (!XQueryExtension(display, "XInputExtension", &pointer.inputOpcode, &event, &error)) {
         pointer.inputOpcode = -1;
         return;
     }
-    // 2.1 and later deliver raw events to the root without a grab.
+    // 2.1 and later deliver raw events to the root without a grab; 2.2 has touch.
     int major = 2, minor = 2;
     if (XIQueryVersion(display, &major, &minor) != Success || (major == 2 && minor < 1))
         pointer.inputOpcode = -1;
+    pointer.touch = pointer.inputOpcode >= 0 && (major > 2 || minor >= 2);
+}
+
+void SelectRawEvents(Display* display, bool on)
+{
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    if (on && !pointer.recorded)
+        XISetMask(bits, XI_RawMotion); // devices only: no warp moves one
+    if (on && pointer.touch) {
+        // A finger on a touchscreen moves the pointer without any raw motion.
+        XISetMask(bits, XI_RawTouchBegin);
+        XISetMask(bits, XI_RawTouchUpdate);
+        XISetMask(bits, XI_RawTouchEnd);
+    }
+    XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
+    XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
 }
 
 void Listen(Display* display, bool on)
 {
-    unsigned char bits[XIMaskLen(XI_RawMotion)] = {};
-    if (on)
-        XISetMask(bits, XI_RawMotion);
-    XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
-    XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
+    if (pointer.inputOpcode >= 0)
+        SelectRawEvents(display, on);
+    RecordMotion(on);
     pointer.listening = on;
 }
 
@@ -50,7 +70,7 @@ void NoteMotion(Display* display)
 {
     pointer.trusted = false;
     if (pointer.listening)
-        Listen(display, false); // one event says enough until the next query
+        Listen(display, false); // one report says enough until the next query
 }
 
 } // namespace
@@ -63,21 +83,40 @@ bool TakePointerEvent(Display* display, const XEvent& event)
     return true;
 }
 
+int PointerRecordFd() { return MotionRecordFd(); }
+
+bool ReadPointerRecord()
+{
+    bool moved = ReadMotionRecord();
+    if (moved)
+        NoteMotion(TheDisplay());
+    return moved;
+}
+
+bool PointerSurelyStill(int& x, int& y)
+{
+    x = pointer.x;
+    y = pointer.y;
+    return pointer.trusted && pointer.recorded;
+}
+
 bool PointerPosition(Display* display, int& x, int& y)
 {
     if (!pointer.probed)
-        ProbeInput(display);
-    // Raw motion reaches NoteMotion through the event loop, which reads the connection
-    // right before it fires the timers.
+        Probe(display);
+    // Reports of motion reach NoteMotion through the event loop, which reads both
+    // connections right before it fires the timers.
     Clock::time_point now = Clock::now();
-    if (pointer.trusted && now - pointer.askedAt < pointerSafetyNet) {
+    if (pointer.trusted && (pointer.recorded || now - pointer.askedAt < pointerSafetyNet)) {
         x = pointer.x;
         y = pointer.y;
         return true;
     }
-    // Listening begins before the query, so that no motion after its answer goes unseen.
-    if (pointer.inputOpcode >= 0 && pointer.resting && !pointer.listening)
+    // Listening begins before the query, so that no motion after its answer goes unseen;
+    // recording counts from the moment the server says it has begun.
+    if ((pointer.inputOpcode >= 0 || pointer.recorded) && pointer.resting && !pointer.listening)
         Listen(display, true);
+    bool listened = pointer.listening && (!pointer.recorded || Recording());
     Window root, child;
     int rootX, rootY, windowX, windowY;
     unsigned int buttons;
@@ -91,6 +130,6 @@ bool PointerPosition(Display* display, int& x, int& y)
     pointer.x = x = rootX;
     pointer.y = y = rootY;
     pointer.askedAt = now;
-    pointer.trusted = pointer.listening;
+    pointer.trusted = listened;
     return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
-// Where the pointer is, asking the X server only when it may have moved since the
-// last answer: XInput 2 raw motion says that a device moved it, and a real query at
-// least every pointerSafetyNet catches warps, which no device reports.
+// Where the pointer is, asking the X server only when it may have moved since the last
+// answer. While the pointer rests the program listens for its next motion: RECORD reports
+// every motion, warps by any client included; XInput 2 raw touch reports a finger on a
+// touchscreen. Without RECORD, XInput 2 raw motion reports the input devices, and a real
+// query at least every pointerSafetyNet catches warps.
 
 #include <X11/Xlib.h>
 
@@ -12,5 +14,13 @@ constexpr std::chrono::milliseconds pointerSafetyNet{800};
 // The pointer's position on the root window; false where the server cannot tell.
 bool PointerPosition(Display* display, int& x, int& y);
 
-// Takes a raw motion event of the event loop's; false for any other event.
+// Takes an XInput 2 raw event of the event loop's; false for any other event.
 bool TakePointerEvent(Display* display, const XEvent& event);
+// The RECORD connection's descriptor for the event loop's poll (-1 without one), and
+// reading it when the poll says so; true when it reported a motion.
+int PointerRecordFd();
+bool ReadPointerRecord();
+
+// The last answer, and whether it surely still holds until an event says otherwise:
+// then no query is needed, however long the wait.
+bool PointerSurelyStill(int& x, int& y);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "display.h"
+#include "top_levels.h"
 #include "window_queries.h"
 #include "x11_form.h"
 
@@ -84,50 +85,61 @@ bool KeptAbove(Display* display, Window client)
     return false;
 }
 
-bool Overlaps(const XWindowAttributes& other, const NativeForm& native)
+bool Overlaps(int x, int y, int width, int height, const NativeForm& native)
 {
-    int right = other.x + other.width + 2 * other.border_width;
-    int bottom = other.y + other.height + 2 * other.border_width;
-    return other.x < native.left + native.width && right > native.left && other.y < native.top + native.height &&
-           bottom > native.top;
+    return x < native.left + native.width && x + width > native.left && y < native.top + native.height &&
+           y + height > native.top;
 }
 
-// A shown window that covers ours and that a topmost window belongs above.
+// A shown window that covers ours and that a topmost window belongs above, as the server has it.
 bool IsOrdinaryCover(Display* display, Window window, const NativeForm& native)
 {
-    XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable ||
-        attributes.c_class != InputOutput || attributes.override_redirect || !Overlaps(attributes, native))
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(display, window, &a) || a.map_state != IsViewable || a.c_class != InputOutput ||
+        a.override_redirect || !Overlaps(a.x, a.y, a.width + 2 * a.border_width, a.height + 2 * a.border_width, native))
         return false;
     Window client = ClientIn(display, window, 3);
     return !KeptAbove(display, client ? client : window); // no client inside: no manager, it is its own
 }
 
+// The windows that may cover ours, top first, as the copy of the top-level windows has them.
+std::vector<Window> MayCover(const NativeForm& native, bool mayStepDown)
+{
+    std::vector<Window> windows;
+    const std::vector<TopLevel>& stack = TopLevels();
+    for (auto i = stack.rbegin(); i != stack.rend() && (mayStepDown || i->window != native.window); ++i)
+        if (i->mapped && !i->overrideRedirect && i->window != native.window && !FormOfWindow(i->window) &&
+            Overlaps(i->x, i->y, i->width, i->height, native))
+            windows.push_back(i->window);
+    return windows;
+}
+
+// What the last look saw: the same windows over the head, unless a rival's time is up,
+// need no new look.
+struct {
+    std::vector<Window> mayCover;
+    Clock::time_point at;
+} lastLook;
+
 } // namespace
 
-void WatchStacking(Display* display)
-{
-    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
-}
+void WatchStacking(Display* display) { WatchTopLevels(display); }
 
-bool ChangesStacking(const XEvent& event)
-{
-    if (event.xany.window != DefaultRootWindow(event.xany.display))
-        return false;
-    return event.type == MapNotify || event.type == ConfigureNotify || event.type == CirculateNotify ||
-           event.type == ReparentNotify;
-}
+bool TakeStackingEvent(const XEvent& event) { return TakeTopLevelEvent(event); }
 
 void KeepAbove(Display* display, NativeForm& native, bool mayStepDown)
 {
+    std::vector<Window> mayCover = MayCover(native, mayStepDown);
+    Clock::time_point now = Clock::now();
+    bool yieldEnded = rival.yieldUntil > lastLook.at && rival.yieldUntil <= now;
+    if (!mayStepDown && !yieldEnded && mayCover == lastLook.mayCover)
+        return;
+    lastLook = {mayCover, now};
     // Every window looked at here is another client's, and may go away at any time.
     RequestsAboutOthersWindows([&] {
-        // Children come bottom to top: look down from the top, until our own window unless
-        // it may step down.
-        std::vector<Window> children = Children(display, DefaultRootWindow(display));
         Window ordinary = 0;
-        for (auto i = children.rbegin(); i != children.rend() && !ordinary && (mayStepDown || *i != native.window); ++i)
-            if (!FormOfWindow(*i) && !YieldedTo(*i) && IsOrdinaryCover(display, *i, native))
+        for (auto i = mayCover.begin(); i != mayCover.end() && !ordinary; ++i)
+            if (!YieldedTo(*i) && IsOrdinaryCover(display, *i, native))
                 ordinary = *i;
         if (!ordinary || !MayRestackAbove(ordinary))
             return;
@@ -135,5 +147,8 @@ void KeepAbove(Display* display, NativeForm& native, bool mayStepDown)
         changes.sibling = ordinary;
         changes.stack_mode = Above;
         XConfigureWindow(display, native.window, CWSibling | CWStackMode, &changes);
+        // What was looked at is gone with the step: a window raised over the head again in the
+        // same batch as the step's own notification is a new look, though the list is the same.
+        lastLook.mayCover.clear();
     });
 }

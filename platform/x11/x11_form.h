@@ -5,10 +5,30 @@
 #include <X11/Xutil.h>
 
 #include <chrono>
-#include <vector>
+#include <cstdint>
+#include <optional>
 
 #include "circle_batch.h"
+#include "event_loop.h"
 #include "form.h"
+
+// What a tick is told by the platform: the pointer's place, the window's, and the
+// primary monitor's corner that both are counted from (device pixels).
+struct TickInputs {
+    int pointerX, pointerY, left, top, originX, originY;
+    bool operator==(const TickInputs&) const = default;
+};
+
+// The form's timer.
+struct FormTicks {
+    std::chrono::steady_clock::time_point due;
+    bool asleep = false;        // ticks let pass: nothing they read has changed
+    bool ran = false;           // a tick in this pass of the event loop
+    std::uint64_t sentBefore = 0; // the batches of circles sent before it
+    bool drewNew = true;        // the last tick sent drawing to the server
+    bool handlerRan = false;    // another handler since the last tick
+    std::optional<TickInputs> lastRead;
+};
 
 struct NativeForm {
     Form* form = nullptr;
@@ -28,7 +48,7 @@ struct NativeForm {
     XImage* pixelCache = nullptr;    // a copy of the kept image for pixel reads, dropped by drawing
     CircleBatch circles;          // drawing for the kept image not yet sent
     Region shape = nullptr;       // the region handed over by SetWindowRgn, owned by the window
-    std::vector<std::chrono::steady_clock::time_point> nextTicks; // one per timer
+    FormTicks ticks;
 };
 
 NativeForm* FormOfWindow(Window window);

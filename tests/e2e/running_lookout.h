@@ -32,6 +32,7 @@ public:
 
     bool WaitForHead(std::chrono::milliseconds patience);
     Window TheWindow() const { return window_; }
+    pid_t Pid() const { return pid_; }
     std::pair<int, int> Position() const; // top-left corner on the screen
     std::pair<int, int> Size() const;
     unsigned PixelAt(int x, int y) const; // what the screen shows at a point of the window

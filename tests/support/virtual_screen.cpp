@@ -119,6 +119,8 @@ void VirtualScreen::StartServer(int width, int height, Server server)
     if (pipe(pipeFds) != 0)
         throw std::runtime_error("pipe failed");
     std::vector<std::string> command{"Xvfb", "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24", "-wr"};
+    if (server == Server::XvfbWithoutRecord)
+        command.insert(command.end(), {"-extension", "RECORD"});
     if (server == Server::XorgDummy) { // one dummy output; the test splits it into monitors
         // Its size and 1024x768 as modes, so that the screen can shrink and grow again.
         const std::string size = std::to_string(width) + "x" + std::to_string(height);

@@ -1,7 +1,8 @@
 #pragma once
 // A virtual X server of the tests' own on a free display number, with an optional window
 // manager, stopped when the object goes. Xorg with the dummy driver (root only) where RandR
-// monitors matter: Xvfb ignores them.
+// monitors matter: Xvfb ignores them. Xvfb without RECORD (and so without XTest too) where a
+// program must do without it.
 
 #include <X11/Xlib.h>
 
@@ -16,7 +17,7 @@
 
 class VirtualScreen {
 public:
-    enum class Server { Xvfb, XorgDummy };
+    enum class Server { Xvfb, XvfbWithoutRecord, XorgDummy };
     // windowManager: "" or openbox, xfwm4, kwin_x11, mutter, i3, awesome, fluxbox, bspwm, twm;
     // returns once it manages windows.
     explicit VirtualScreen(int width = 1024, int height = 768, const std::string& windowManager = "",
