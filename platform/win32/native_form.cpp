@@ -15,7 +15,7 @@
 
 namespace {
 
-std::vector<NativeForm*> forms;
+NativeForm* theForm = nullptr; // the program has one window
 
 // A DIB section holds blue in its lowest byte; a COLORREF holds red there.
 std::uint32_t SwapRedBlue(std::uint32_t color)
@@ -110,21 +110,16 @@ void StartTimer(NativeForm& native)
 
 } // namespace
 
-bool AnyFormLoaded() { return !forms.empty(); }
+bool AnyFormLoaded() { return theForm != nullptr; }
 
-NativeForm* FormOfHandle(HWND window)
-{
-    for (NativeForm* native : forms)
-        if (native->window == window)
-            return native;
-    return nullptr;
-}
+NativeForm* FormOfHandle(HWND window) { return theForm && theForm->window == window ? theForm : nullptr; }
 
-int CursorDpi() { return forms.empty() ? SystemDpi() : forms.front()->dpi; }
+int CursorDpi() { return theForm ? theForm->dpi : SystemDpi(); }
 
 void NativeFormDeleter::operator()(NativeForm* native) const
 {
-    std::erase(forms, native);
+    if (theForm == native)
+        theForm = nullptr;
     if (native->window) {
         SetWindowLongPtrW(native->window, GWLP_USERDATA, 0);
         DestroyWindow(native->window); // its timers and its scaled region go with it
@@ -163,6 +158,8 @@ void ScaleToDpi(NativeForm& native, int dpi, POINT topLeft)
 
 NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
 {
+    if (theForm)
+        throw RuntimeError("the program has one window, and it exists already");
     if (design.clientWidth <= 0 || design.clientHeight <= 0 || !FitsInShort(design.clientWidth) ||
         !FitsInShort(design.clientHeight))
         throw RuntimeError("window size out of range: " + std::to_string(design.clientWidth) + "x" +
@@ -186,7 +183,7 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
     // Its DPI is known once it is on a monitor: it is scaled to it before it is ever shown.
     ScaleToDpi(*native, WindowDpi(native->window), {0, 0});
     StartTimer(*native);
-    forms.push_back(native.get());
+    theForm = native.get();
     return native;
 }
 
