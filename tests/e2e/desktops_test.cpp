@@ -31,13 +31,9 @@ Window MapCover(Display* display)
     return cover;
 }
 
-class Desktops : public ::testing::TestWithParam<Desktop> {
+class Desktops : public ::testing::TestWithParam<Desktop>, protected HeadScale {
 protected:
-    double Scale() const { return GetParam().dpi / 96.0; }
-    int Scaled(int logical) const { return static_cast<int>(std::lround(logical * Scale())); }
-    // A device pixel inside a logical one.
-    int In(int logical) const { return static_cast<int>((logical + 0.5) * Scale()); }
-    std::pair<int, int> In(int x, int y) const { return {In(x), In(y)}; }
+    Desktops() : HeadScale{GetParam().dpi / 96.0} {}
 };
 
 // Every shortfall of a desktop is reported in one run: the case stops only where nothing after could be checked.

@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -18,6 +19,16 @@
 
 // The colours painted on the eyes, as the screen holds them (0xRRGGBB: the green reads the same).
 constexpr unsigned black = pupilColor, eyeGreen = eyeColor;
+
+// The head at a DPI: its picture's pixels against the screen's.
+struct HeadScale {
+    double factor = 1; // DPI / 96
+    double Scale() const { return factor; }
+    int Scaled(int logical) const { return static_cast<int>(std::lround(logical * factor)); }
+    // A device pixel inside a logical one.
+    int In(int logical) const { return static_cast<int>((logical + 0.5) * factor); }
+    std::pair<int, int> In(int x, int y) const { return {In(x), In(y)}; }
+};
 
 // Copies the program (or another build of it) into a folder, where its settings file will lie.
 std::filesystem::path InstallLookout(const std::filesystem::path& folder, const std::string& name = "lookout",

@@ -38,13 +38,9 @@ int UseWineDpi(int dpi)
     return std::system(command.c_str());
 }
 
-class WineDesktops : public ::testing::TestWithParam<WineDesktop> {
+class WineDesktops : public ::testing::TestWithParam<WineDesktop>, protected HeadScale {
 protected:
-    double Scale() const { return GetParam().monitorDpi / 96.0; }
-    int Scaled(int logical) const { return static_cast<int>(std::lround(logical * Scale())); }
-    // A device pixel inside a logical one.
-    int In(int logical) const { return static_cast<int>((logical + 0.5) * Scale()); }
-    std::pair<int, int> In(int x, int y) const { return {In(x), In(y)}; }
+    WineDesktops() : HeadScale{GetParam().monitorDpi / 96.0} {}
 };
 
 TEST_P(WineDesktops, TheHeadHasItsSizeInInchesIsCutLooksIsDraggedComesBackWhereItWasStoredAndRunsAlone)
