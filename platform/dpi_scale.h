@@ -12,6 +12,9 @@
 
 constexpr double twipsPerLogicalPixel = 15; // 1440 twips an inch, 96 logical pixels
 
+// A DPI a screen may have; beyond it, a setting gone wrong, and 96 is taken instead.
+constexpr bool PlausibleDpi(double dpi) { return dpi >= 24 && dpi <= 1440; }
+
 struct PixelScale {
     double factor = 1; // device pixels per logical pixel
 

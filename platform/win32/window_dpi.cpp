@@ -6,14 +6,6 @@
 
 #include "runtime_error.h"
 
-namespace {
-
-constexpr int lowestDpi = 24, highestDpi = 1440; // as on X11: beyond them, no screen
-
-bool Plausible(int dpi) { return dpi >= lowestDpi && dpi <= highestDpi; }
-
-} // namespace
-
 int SystemDpi()
 {
     static const int dpi = [] {
@@ -21,7 +13,7 @@ int SystemDpi()
         int answer = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
         if (screen)
             ReleaseDC(nullptr, screen);
-        return Plausible(answer) ? answer : USER_DEFAULT_SCREEN_DPI;
+        return PlausibleDpi(answer) ? answer : USER_DEFAULT_SCREEN_DPI;
     }();
     return dpi;
 }
@@ -33,12 +25,12 @@ int WindowDpi(HWND window)
     static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     int dpi = dpiForWindow ? static_cast<int>(dpiForWindow(window)) : 0;
-    return Plausible(dpi) ? dpi : SystemDpi();
+    return PlausibleDpi(dpi) ? dpi : SystemDpi();
 }
 
 PixelScale ScaleOfDpi(int dpi)
 {
-    if (!Plausible(dpi))
+    if (!PlausibleDpi(dpi))
         throw RuntimeError("no screen has " + std::to_string(dpi) + " DPI");
     return {static_cast<double>(dpi) / USER_DEFAULT_SCREEN_DPI};
 }

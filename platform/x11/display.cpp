@@ -1,6 +1,7 @@
 // The connection to the X server, colours, DPI, atoms and fatal errors.
 
 #include "display.h"
+#include "dpi_scale.h"
 #include "native_form.h"
 
 #include <X11/Xresource.h>
@@ -46,11 +47,16 @@ unsigned Unscale(unsigned long pixel, ChannelShift channel)
     return static_cast<unsigned>(channel.max == 255 ? value : (value * 255 + channel.max / 2) / channel.max);
 }
 
-// The requests, by serial number, that are about other clients' windows: [first, end) each.
+// The requests, by serial number, that are about other clients' windows: [first, end) each,
+// and those being made now, from openFrom on (an error may come back within a request).
 std::vector<std::pair<unsigned long, unsigned long>> othersRequests;
+int openDepth = 0;
+unsigned long openFrom = 0;
 
 bool AboutOthersWindow(unsigned long serial)
 {
+    if (openDepth > 0 && serial >= openFrom)
+        return true;
     for (auto [first, end] : othersRequests)
         if (serial >= first && serial < end)
             return true;
@@ -127,7 +133,7 @@ double NativeTwipsPerPixel()
             XrmValue value;
             if (database && XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr) {
                 double parsed = std::strtod(value.addr, nullptr);
-                if (parsed >= 24 && parsed <= 1440)
+                if (PlausibleDpi(parsed))
                     dpi = parsed;
             }
             if (database)
@@ -141,12 +147,21 @@ double NativeTwipsPerPixel()
 void RequestsAboutOthersWindows(const std::function<void()>& requests)
 {
     Display* connection = TheDisplay();
-    unsigned long first = NextRequest(connection);
+    if (openDepth++ == 0)
+        openFrom = NextRequest(connection);
+    struct Close {
+        Display* connection;
+        ~Close()
+        {
+            if (--openDepth > 0)
+                return;
+            // Ranges whose errors have all come in (the server answered a later request) go.
+            unsigned long answered = LastKnownRequestProcessed(connection);
+            std::erase_if(othersRequests, [&](auto range) { return range.second <= answered; });
+            othersRequests.emplace_back(openFrom, NextRequest(connection));
+        }
+    } close{connection};
     requests();
-    // Ranges whose errors have all come in (the server answered a later request) go.
-    unsigned long answered = LastKnownRequestProcessed(connection);
-    std::erase_if(othersRequests, [&](auto range) { return range.second <= answered; });
-    othersRequests.emplace_back(first, NextRequest(connection));
 }
 
 Atom AtomNamed(const char* name) { return XInternAtom(TheDisplay(), name, False); }

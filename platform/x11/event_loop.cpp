@@ -190,13 +190,15 @@ void HandleEventsAndTimers(bool wait)
     static Clock::time_point deafUntil;
     if (events > 0 && events == stackingEvents && !activeMove)
         deafUntil = Clock::now() + stackingBatch;
-    if (stackingEvents > 0) {
+    auto lookAt = NextLookAt();
+    if (stackingEvents > 0 || (lookAt && *lookAt <= Clock::now())) {
         stackingEvents = 0;
         if (native && native->topmost && native->mapped)
             KeepAbove(display, *native);
     }
     if (auto due = MonitorsDueAt(); due && *due <= Clock::now()) {
         MonitorLayout before = RereadMonitors();
+        PointerMayHaveMoved(display); // the server keeps it on the monitors left, reporting no motion
         if (native)
             FollowMonitorChange(*native, before);
     }
@@ -209,6 +211,8 @@ void HandleEventsAndTimers(bool wait)
     }
     if (auto due = MonitorsDueAt())
         next = std::min(next, *due);
+    if (auto look = NextLookAt(); look && native && native->topmost && native->mapped)
+        next = std::min(next, *look);
     FlushRequests(display);
     mayHaveInput = mayHaveRecord = true;
     if (!wait || (activeMove && activeMove->done))

@@ -1,6 +1,7 @@
 #pragma once
-// The form's one timer on X11: ticks on a grid of whole intervals from the window's
-// creation, let pass while they could not change anything.
+// The form's one timer on X11: ticks on a grid of whole intervals, let pass while they
+// could not change anything; the first tick after a change runs at once, and the grid
+// goes on from it.
 //
 // A tick of the program's timer reads only the pointer's place and the window's
 // (GetCursorPos, GetWindowRect, both counted from the primary monitor) and its only

@@ -75,6 +75,8 @@ void NoteMotion(Display* display)
 
 } // namespace
 
+void PointerMayHaveMoved(Display* display) { NoteMotion(display); }
+
 bool TakePointerEvent(Display* display, const XEvent& event)
 {
     if (pointer.inputOpcode < 0 || event.type != GenericEvent || event.xcookie.extension != pointer.inputOpcode)

@@ -21,6 +21,9 @@ bool TakePointerEvent(Display* display, const XEvent& event);
 int PointerRecordFd();
 bool ReadPointerRecord();
 
+// The server moved the pointer without a motion to report (a screen that shrank under it).
+void PointerMayHaveMoved(Display* display);
+
 // The last answer, and whether it surely still holds until an event says otherwise:
 // then no query is needed, however long the wait.
 bool PointerSurelyStill(int& x, int& y);

@@ -127,6 +127,13 @@ void WatchStacking(Display* display) { WatchTopLevels(display); }
 
 bool TakeStackingEvent(const XEvent& event) { return TakeTopLevelEvent(event); }
 
+std::optional<std::chrono::steady_clock::time_point> NextLookAt()
+{
+    if (rival.yieldUntil > lastLook.at)
+        return rival.yieldUntil;
+    return std::nullopt;
+}
+
 void KeepAbove(Display* display, NativeForm& native, bool mayStepDown)
 {
     std::vector<Window> mayCover = MayCover(native, mayStepDown);

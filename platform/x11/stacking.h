@@ -4,6 +4,9 @@
 
 #include <X11/Xlib.h>
 
+#include <chrono>
+#include <optional>
+
 struct NativeForm;
 
 // Asks for the notifications that tell when the stacking of top-level windows changes.
@@ -18,3 +21,7 @@ bool TakeStackingEvent(const XEvent& event);
 // under it counts too. The server is asked about windows only when those shown over
 // the head have changed since the last look: a busy desktop costs no request.
 void KeepAbove(Display* display, NativeForm& native, bool mayStepDown = false);
+
+// When the head must look again though no notification came: where it yields to a
+// window that raises itself whenever it is covered, once the time of yielding is over.
+std::optional<std::chrono::steady_clock::time_point> NextLookAt();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "display.h"
 #include "window_queries.h"
 
 namespace {
@@ -72,11 +73,13 @@ void WatchTopLevels(Display* display)
     Window root = DefaultRootWindow(display);
     XSelectInput(display, root, SubstructureNotifyMask);
     copy.since = NextRequest(display);
-    for (Window window : Children(display, root)) {
-        TopLevel top;
-        if (Read(display, window, top))
-            copy.windows.push_back(top);
-    }
+    RequestsAboutOthersWindows([&] {
+        for (Window window : Children(display, root)) {
+            TopLevel top;
+            if (Read(display, window, top))
+                copy.windows.push_back(top);
+        }
+    });
 }
 
 bool TakeTopLevelEvent(const XEvent& event)
@@ -127,7 +130,10 @@ bool TakeTopLevelEvent(const XEvent& event)
         const XReparentEvent& e = event.xreparent;
         std::erase_if(copy.windows, [&](const TopLevel& w) { return w.window == e.window; });
         TopLevel top;
-        if (e.parent == e.event && Read(display, e.window, top)) // back to the root, on top
+        bool read = false;
+        if (e.parent == e.event) // back to the root, on top; it may be gone again already
+            RequestsAboutOthersWindows([&] { read = Read(display, e.window, top); });
+        if (read)
             copy.windows.push_back(top);
         break;
     }

@@ -139,6 +139,22 @@ bool IsAbove(Window upper, Window lower)
     return std::find(stack.begin(), stack.end(), upper) > std::find(stack.begin(), stack.end(), lower);
 }
 
+// A window may be gone by the time the head asks about it: that error, which comes back
+// within the very request, ends nothing.
+TEST_F(Eyes, AskingAboutAWindowThatIsGoneEndsNothing)
+{
+    Display* other = SharedScreen().Connection();
+    Window gone = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 10, 10, 0, 0, 0);
+    XDestroyWindow(other, gone);
+    XSync(other, False);
+    RequestsAboutOthersWindows([&] {
+        XWindowAttributes attributes;
+        EXPECT_FALSE(XGetWindowAttributes(TheDisplay(), gone, &attributes));
+        XMapWindow(TheDisplay(), gone); // an error that comes back later
+    });
+    XSync(TheDisplay(), False);
+}
+
 // The head steps above a window raised over it, also when the window is raised again
 // before the head has read the notification of its own step.
 TEST_F(Eyes, TheHeadStepsAboveACoverRaisedAgainRightAfterItsStep)
