@@ -162,17 +162,18 @@ TEST_F(Eyes, TheHeadStepsAboveACoverRaisedAgainRightAfterItsStep)
     Display* other = SharedScreen().Connection();
     Window window = FormOfHandle(head->hWnd())->window;
     Window cover = XCreateSimpleWindow(other, DefaultRootWindow(other), windowLeft, windowTop, 300, 300, 0, 0, 0);
+    // What the other client did reaches the head in one batch, and the head's answer the server.
+    auto oneBatch = [&] {
+        XSync(other, False);
+        XSync(TheDisplay(), False);
+        DoEvents();
+        XSync(TheDisplay(), False);
+    };
     XMapRaised(other, cover);
-    XSync(other, False);
-    XSync(TheDisplay(), False);
-    DoEvents();
-    XSync(TheDisplay(), False);
+    oneBatch();
     ASSERT_TRUE(IsAbove(window, cover));
     XRaiseWindow(other, cover);
-    XSync(other, False);
-    XSync(TheDisplay(), False);
-    DoEvents();
-    XSync(TheDisplay(), False);
+    oneBatch();
     EXPECT_TRUE(IsAbove(window, cover));
     XDestroyWindow(other, cover);
     XSync(other, False);
