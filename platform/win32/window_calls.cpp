@@ -92,8 +92,10 @@ BOOL GetLogicalWindowRect(HWND window, RECT* rect)
 int SetLogicalWindowRgn(HWND window, HRGN region, BOOL redraw)
 {
     NativeForm* native = FormOfHandle(window);
-    if (!native || !region) // the program always hands over a region
+    if (!native)
         return 0;
+    if (!region)
+        throw RuntimeError("SetWindowRgn here only gives a window a region, never takes it back");
     // From now on the region belongs to the window, which shows it scaled at every DPI it moves to.
     if (native->region)
         DeleteObject(native->region);

@@ -10,9 +10,9 @@
 bool OnAnyMonitor(const NativeForm& native, const std::vector<MonitorArea>& monitors)
 {
     for (const MonitorArea& monitor : monitors) {
-        int x = monitor.x - native.left, y = monitor.y - native.top; // in the window's own pixels
-        bool meets = native.shape ? XRectInRegion(native.shape, x, y, monitor.width, monitor.height) != RectangleOut
-                                  : x < native.width && x + monitor.width > 0 && y < native.height && y + monitor.height > 0;
+        bool meets = native.shape ? XRectInRegion(native.shape, monitor.x - native.left, monitor.y - native.top,
+                                                  monitor.width, monitor.height) != RectangleOut // in the window's pixels
+                                  : MeetsWindow(native, monitor.x, monitor.y, monitor.width, monitor.height);
         if (meets)
             return true;
     }

@@ -85,18 +85,12 @@ bool KeptAbove(Display* display, Window client)
     return false;
 }
 
-bool Overlaps(int x, int y, int width, int height, const NativeForm& native)
-{
-    return x < native.left + native.width && x + width > native.left && y < native.top + native.height &&
-           y + height > native.top;
-}
-
 // A shown window that covers ours and that a topmost window belongs above, as the server has it.
 bool IsOrdinaryCover(Display* display, Window window, const NativeForm& native)
 {
     XWindowAttributes a;
     if (!XGetWindowAttributes(display, window, &a) || a.map_state != IsViewable || a.c_class != InputOutput ||
-        a.override_redirect || !Overlaps(a.x, a.y, a.width + 2 * a.border_width, a.height + 2 * a.border_width, native))
+        a.override_redirect || !MeetsWindow(native, a.x, a.y, a.width + 2 * a.border_width, a.height + 2 * a.border_width))
         return false;
     Window client = ClientIn(display, window, 3);
     return !KeptAbove(display, client ? client : window); // no client inside: no manager, it is its own
@@ -109,7 +103,7 @@ std::vector<Window> MayCover(const NativeForm& native, bool mayStepDown)
     const std::vector<TopLevel>& stack = TopLevels();
     for (auto i = stack.rbegin(); i != stack.rend() && (mayStepDown || i->window != native.window); ++i)
         if (i->mapped && !i->overrideRedirect && i->window != native.window && !FormOfWindow(i->window) &&
-            Overlaps(i->x, i->y, i->width, i->height, native))
+            MeetsWindow(native, i->x, i->y, i->width, i->height))
             windows.push_back(i->window);
     return windows;
 }

@@ -51,6 +51,13 @@ struct NativeForm {
     FormTicks ticks;
 };
 
+// Whether a rectangle on the root window meets the window's own rectangle.
+inline bool MeetsWindow(const NativeForm& native, int x, int y, int width, int height)
+{
+    return x < native.left + native.width && x + width > native.left && y < native.top + native.height &&
+           y + height > native.top;
+}
+
 NativeForm* FormOfWindow(Window window);
 NativeForm* FormOfHandle(HWND handle);
 // Something was drawn into the kept image: pixel reads must ask the server.
