@@ -41,7 +41,7 @@ struct {
 struct {
     int x = 0;
     int y = 0;
-} lastPress;
+} buttonDownAt;
 
 struct Move {
     NativeForm* native;
@@ -72,9 +72,10 @@ void OnButtonPress(NativeForm& native, const XButtonEvent& press)
     int button = ButtonNumber(press.button);
     if (button == 0 || activeMove)
         return;
-    lastPress = {press.x_root, press.y_root};
+    buttonDownAt = {press.x_root, press.y_root};
+    const PixelScale& scale = ScreenScale();
     if (button == vbLeftButton) {
-        Press left{static_cast<std::uint32_t>(press.time), ToLogical(press.x_root), ToLogical(press.y_root)};
+        Press left{static_cast<std::uint32_t>(press.time), scale.ToLogical(press.x_root), scale.ToLogical(press.y_root)};
         if (lastLeftPress.press && lastLeftPress.window == press.window &&
             CompletesDoubleClick(*lastLeftPress.press, left)) {
             lastLeftPress.press.reset();
@@ -85,22 +86,19 @@ void OnButtonPress(NativeForm& native, const XButtonEvent& press)
         lastLeftPress = {press.window, left};
     }
     RunHandler([&] {
-        native.form->RaiseMouseDown(button, ShiftState(press.state), ToLogical(press.x), ToLogical(press.y));
+        native.form->RaiseMouseDown(button, ShiftState(press.state), scale.ToLogical(press.x), scale.ToLogical(press.y));
     });
     HandlerRan(native);
 }
 
 // Moves the window so that the pointer keeps its place in it.
-void FollowPointer(Display* display, int rootX, int rootY)
+void FollowPointer(int rootX, int rootY)
 {
     NativeForm& native = *activeMove->native;
     int left = std::clamp(rootX - activeMove->offsetX, SHRT_MIN, SHRT_MAX);
     int top = std::clamp(rootY - activeMove->offsetY, SHRT_MIN, SHRT_MAX);
-    if (left != native.left || top != native.top) {
-        XMoveWindow(display, native.window, left, top);
-        native.left = left;
-        native.top = top;
-    }
+    if (left != native.left || top != native.top)
+        MoveFormWindow(native, left, top);
 }
 
 void OnMotion(const XMotionEvent& motion)
@@ -115,7 +113,7 @@ void OnMotion(const XMotionEvent& motion)
         XNextEvent(motion.display, &next);
         latest = next.xmotion;
     }
-    FollowPointer(motion.display, latest.x_root, latest.y_root);
+    FollowPointer(latest.x_root, latest.y_root);
 }
 
 
@@ -141,7 +139,7 @@ void Dispatch(XEvent& event)
         break;
     case ButtonRelease:
         if (activeMove && event.xbutton.button == Button1) {
-            FollowPointer(event.xany.display, event.xbutton.x_root, event.xbutton.y_root);
+            FollowPointer(event.xbutton.x_root, event.xbutton.y_root);
             activeMove->done = true;
         }
         break;
@@ -266,10 +264,10 @@ void MoveWithPointer(NativeForm& native)
     }
     // The window keeps the pointer where the button went down on it, wherever the
     // pointer has gone since.
-    Move move{&native, lastPress.x - native.left, lastPress.y - native.top, false};
+    Move move{&native, buttonDownAt.x - native.left, buttonDownAt.y - native.top, false};
     activeMove = &move;
     // A motion before the grab reached nobody: catch up with where the pointer is now.
-    FollowPointer(display, rootX, rootY);
+    FollowPointer(rootX, rootY);
     while (!move.done)
         HandleEventsAndTimers(true);
     activeMove = nullptr;
