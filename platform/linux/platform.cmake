@@ -28,6 +28,7 @@ target_sources(lookout_platform PRIVATE
   platform/x11/circle_batch.cpp
   platform/x11/device_pixels.cpp
   platform/x11/display.cpp
+  platform/x11/double_click_settings.cpp
   platform/x11/event_loop.cpp
   platform/x11/form_timer.cpp
   platform/x11/monitor_changes.cpp
@@ -40,6 +41,7 @@ target_sources(lookout_platform PRIVATE
   platform/x11/stacking.cpp
   platform/x11/top_levels.cpp
   platform/x11/window_calls.cpp
+  platform/x11/xsettings.cpp
   ${embedded})
 target_include_directories(lookout_platform PUBLIC platform/linux platform/x11)
 target_link_libraries(lookout_platform PUBLIC X11::X11 X11::Xext X11::Xrandr X11::Xi X11::Xtst)

@@ -138,4 +138,13 @@ void RequestsAboutOthersWindows(const std::function<void()>& requests)
 
 Atom AtomNamed(const char* name) { return XInternAtom(TheDisplay(), name, False); }
 
+void SelectRootEvents(Display* display, long mask)
+{
+    static long selected = 0;
+    if ((selected | mask) == selected)
+        return;
+    selected |= mask;
+    XSelectInput(display, DefaultRootWindow(display), selected);
+}
+
 void FailInHandler(const std::string& what) { Die("run-time error: " + what); }

@@ -15,6 +15,7 @@
 #include "coordinates.h"
 #include "display.h"
 #include "double_click.h"
+#include "double_click_settings.h"
 #include "form_timer.h"
 #include "monitor_changes.h"
 #include "monitors.h"
@@ -31,7 +32,7 @@ using Clock = std::chrono::steady_clock;
 // How long notifications of other windows' moves may wait to be read: a tick's time.
 constexpr std::chrono::milliseconds stackingBatch{70};
 
-// The last left press that may begin a double-click, in the program's pixels.
+// The last left press that may begin a double-click, in the screen's pixels.
 struct {
     Window window = 0;
     std::optional<Press> press;
@@ -73,11 +74,10 @@ void OnButtonPress(NativeForm& native, const XButtonEvent& press)
     if (button == 0 || activeMove)
         return;
     buttonDownAt = {press.x_root, press.y_root};
-    const PixelScale& scale = ScreenScale();
     if (button == vbLeftButton) {
-        Press left{static_cast<std::uint32_t>(press.time), scale.ToLogical(press.x_root), scale.ToLogical(press.y_root)};
+        Press left{static_cast<std::uint32_t>(press.time), press.x_root, press.y_root};
         if (lastLeftPress.press && lastLeftPress.window == press.window &&
-            CompletesDoubleClick(*lastLeftPress.press, left)) {
+            CompletesDoubleClick(*lastLeftPress.press, left, DesktopDoubleClickLimits())) {
             lastLeftPress.press.reset();
             RunHandler([&] { native.form->Form_DblClick(); });
             HandlerRan(native);
@@ -86,6 +86,7 @@ void OnButtonPress(NativeForm& native, const XButtonEvent& press)
         lastLeftPress = {press.window, left};
     }
     RunHandler([&] {
+        const PixelScale& scale = ScreenScale();
         native.form->RaiseMouseDown(button, ShiftState(press.state), scale.ToLogical(press.x), scale.ToLogical(press.y));
     });
     HandlerRan(native);
@@ -122,7 +123,7 @@ int stackingEvents = 0;
 
 void Dispatch(XEvent& event)
 {
-    if (TakePointerEvent(event.xany.display, event) || TakeMonitorEvent(event))
+    if (TakePointerEvent(event.xany.display, event) || TakeMonitorEvent(event) || TakeDoubleClickSettingsEvent(event))
         return;
     // The head's own move counts too: dragged over a window stacked above it, it must
     // come out on top of that one.
@@ -146,6 +147,8 @@ void Dispatch(XEvent& event)
     case MotionNotify:
         OnMotion(event.xmotion);
         break;
+    case DestroyNotify: // by another client: the program cannot go on without its window
+        Die("the window was destroyed by another program");
     default:
         break;
     }
