@@ -168,7 +168,7 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
     attributes.background_pixmap = native->image;
     // Exposures need no handling: the server repaints the window from its background, the kept image.
     // No manager moves an override-redirect window: where it is, the program itself has put it.
-    attributes.event_mask = ButtonPressMask | ButtonReleaseMask;
+    attributes.event_mask = ButtonPressMask | ButtonReleaseMask | StructureNotifyMask; // DestroyNotify
     // Override-redirect: no window manager frames, decorates, places or offsets it, so the
     // head is exactly where it is asked to be under every one; it keeps itself above.
     attributes.override_redirect = True;
