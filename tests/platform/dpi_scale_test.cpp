@@ -47,13 +47,6 @@ TEST_P(PixelRules, APlaceComesBackAndIsStoredHalfALogicalPixelOffAtMost)
         ASSERT_LE(std::abs(scale.ToLogicalEdge(device) * scale.factor - device), scale.factor / 2 + 1e-9) << device;
 }
 
-TEST_P(PixelRules, EdgesBeyondTheIntegersStopAtTheirEnds)
-{
-    EXPECT_EQ(scale.ToDevice(INT_MAX), INT_MAX);
-    EXPECT_EQ(scale.ToDevice(INT_MIN), INT_MIN);
-    EXPECT_EQ(scale.ToLogical(scale.ToDevice(1 << 24)), 1 << 24);
-}
-
 INSTANTIATE_TEST_SUITE_P(Dpis, PixelRules,
                          ::testing::Values(Dpi{96, 184, 280}, Dpi{120, 230, 350}, Dpi{144, 276, 420}, Dpi{168, 322, 490},
                                            Dpi{192, 368, 560}),
