@@ -2,8 +2,6 @@
 
 #include "double_click_settings.h"
 
-#include <X11/Xatom.h>
-
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -21,11 +19,13 @@ struct {
     Atom announcement = None;                // MANAGER
 } settings;
 
-// What the manager publishes now, over Windows' defaults. A distance is how far from the
-// first press the second may be, in pixels: half of Windows' box.
+// What the manager publishes now, over Windows' defaults (their box scaled to the screen). A
+// distance is how far from the first press the second may be, in pixels: half of Windows' box.
 DoubleClickLimits ReadLimits(Display* display)
 {
-    DoubleClickLimits limits{500, ScreenScale().ToDevice(4), ScreenScale().ToDevice(4)};
+    DoubleClickLimits limits;
+    limits.width = ScreenScale().ToDevice(limits.width);
+    limits.height = ScreenScale().ToDevice(limits.height);
     // A new manager says so on the root window; select that before asking who it is now.
     SelectRootEvents(display, StructureNotifyMask);
     settings.selection = AtomNamed(("_XSETTINGS_S" + std::to_string(DefaultScreen(display))).c_str());
