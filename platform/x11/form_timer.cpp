@@ -11,10 +11,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// What the tick reads: the pointer's place as last told, the window's, the primary monitor's corner.
-TickInputs CurrentInputs(const NativeForm& native)
+TickInputs CurrentInputs(const NativeForm& native, int pointerX, int pointerY)
 {
-    auto [pointerX, pointerY] = LastPointerPosition();
     const MonitorArea& primary = PrimaryMonitor();
     return {pointerX, pointerY, native.left, native.top, primary.x, primary.y};
 }
@@ -22,8 +20,9 @@ TickInputs CurrentInputs(const NativeForm& native)
 bool MayPass(NativeForm& native)
 {
     const FormTicks& ticks = native.ticks;
-    return PointerSurelyStill() && ticks.lastRead && *ticks.lastRead == CurrentInputs(native) && !ticks.drewNew &&
-           !ticks.handlerRan;
+    int x, y;
+    return PointerSurelyStill(x, y) && ticks.lastRead && *ticks.lastRead == CurrentInputs(native, x, y) &&
+           !ticks.drewNew && !ticks.handlerRan;
 }
 
 } // namespace
@@ -37,7 +36,7 @@ void StartTimer(NativeForm& native)
 void FireTimerIfDue(NativeForm& native)
 {
     Timer* timer = native.form->TheTimer();
-    if (!timer || !timer->Ticking())
+    if (!timer || timer->Interval().count() <= 0) // an interval of 0 switches a timer off
         return;
     FormTicks& ticks = native.ticks;
     Clock::time_point now = Clock::now();
@@ -65,7 +64,9 @@ void TickDrawingSent(NativeForm& native)
         return;
     ticks.ran = false;
     ticks.drewNew = native.circles.batchesSent != ticks.sentBefore;
-    ticks.lastRead = CurrentInputs(native);
+    int x, y;
+    PointerSurelyStill(x, y); // the place the tick was told
+    ticks.lastRead = CurrentInputs(native, x, y);
 }
 
 void HandlerRan(NativeForm& native) { native.ticks.handlerRan = true; }
@@ -73,7 +74,7 @@ void HandlerRan(NativeForm& native) { native.ticks.handlerRan = true; }
 Clock::time_point NextTick(NativeForm& native)
 {
     Timer* timer = native.form->TheTimer();
-    if (!timer || !timer->Ticking())
+    if (!timer || timer->Interval().count() <= 0)
         return Clock::time_point::max();
     native.ticks.asleep = native.ticks.asleep || MayPass(native);
     return native.ticks.asleep ? Clock::time_point::max() : native.ticks.due;

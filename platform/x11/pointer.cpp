@@ -95,9 +95,12 @@ bool ReadPointerRecord()
     return moved;
 }
 
-bool PointerSurelyStill() { return pointer.trusted && pointer.recorded; }
-
-std::pair<int, int> LastPointerPosition() { return {pointer.x, pointer.y}; }
+bool PointerSurelyStill(int& x, int& y)
+{
+    x = pointer.x;
+    y = pointer.y;
+    return pointer.trusted && pointer.recorded;
+}
 
 bool PointerPosition(Display* display, int& x, int& y)
 {
