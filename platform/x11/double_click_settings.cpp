@@ -19,20 +19,16 @@ struct {
     Atom announcement = None;                // MANAGER
 } settings;
 
-// What the manager publishes now, over Windows' defaults (their box scaled to the screen). A
-// distance is how far from the first press the second may be, in pixels: half of Windows' box.
-DoubleClickLimits ReadLimits(Display* display)
+// The integers the manager publishes now; none without a manager or a list that reads.
+std::map<std::string, std::int32_t> PublishedIntegers(Display* display)
 {
-    DoubleClickLimits limits;
-    limits.width = ScreenScale().ToDevice(limits.width);
-    limits.height = ScreenScale().ToDevice(limits.height);
     // A new manager says so on the root window; select that before asking who it is now.
     SelectRootEvents(display, StructureNotifyMask);
     settings.selection = AtomNamed(("_XSETTINGS_S" + std::to_string(DefaultScreen(display))).c_str());
     settings.announcement = AtomNamed("MANAGER");
     settings.manager = XGetSelectionOwner(display, settings.selection);
     if (settings.manager == None)
-        return limits;
+        return {};
     unsigned char* data = nullptr;
     Atom type = None;
     int format = 0;
@@ -45,19 +41,27 @@ DoubleClickLimits ReadLimits(Display* display)
                                &items, &after, &data) != Success)
             data = nullptr;
     });
-    if (!data)
-        return limits;
     std::optional<std::map<std::string, std::int32_t>> integers;
-    if (format == 8 && after == 0)
+    if (data && format == 8 && after == 0)
         integers = XSettingsIntegers({data, items});
-    XFree(data);
-    if (!integers)
-        return limits;
-    if (auto time = integers->find("Net/DoubleClickTime"); time != integers->end() && time->second > 0)
+    if (data)
+        XFree(data);
+    return integers.value_or(std::map<std::string, std::int32_t>{});
+}
+
+// What the manager publishes, over Windows' defaults. A distance is how far from the first press
+// the second may be: half of Windows' box. Both count pixels of 1/96 inch, as toolkits scaled
+// to the desktop's DPI count them, and are scaled to the screen's pixels here.
+DoubleClickLimits ReadLimits(Display* display)
+{
+    DoubleClickLimits limits;
+    auto integers = PublishedIntegers(display);
+    if (auto time = integers.find("Net/DoubleClickTime"); time != integers.end() && time->second > 0)
         limits.time = static_cast<std::uint32_t>(time->second);
-    if (auto distance = integers->find("Net/DoubleClickDistance");
-        distance != integers->end() && distance->second >= 0)
+    if (auto distance = integers.find("Net/DoubleClickDistance"); distance != integers.end() && distance->second >= 0)
         limits.width = limits.height = 2 * std::min(distance->second, 65535); // beyond any screen
+    limits.width = ScreenScale().ToDevice(limits.width);
+    limits.height = ScreenScale().ToDevice(limits.height);
     return limits;
 }
 
