@@ -95,12 +95,9 @@ bool ReadPointerRecord()
     return moved;
 }
 
-bool PointerSurelyStill(int& x, int& y)
-{
-    x = pointer.x;
-    y = pointer.y;
-    return pointer.trusted && pointer.recorded;
-}
+bool PointerSurelyStill() { return pointer.trusted && pointer.recorded; }
+
+std::pair<int, int> LastPointerPosition() { return {pointer.x, pointer.y}; }
 
 bool PointerPosition(Display* display, int& x, int& y)
 {

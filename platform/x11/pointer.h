@@ -8,6 +8,7 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <utility>
 
 constexpr std::chrono::milliseconds pointerSafetyNet{800};
 
@@ -24,6 +25,8 @@ bool ReadPointerRecord();
 // The server moved the pointer without a motion to report (a screen that shrank under it).
 void PointerMayHaveMoved(Display* display);
 
-// The last answer, and whether it surely still holds until an event says otherwise:
-// then no query is needed, however long the wait.
-bool PointerSurelyStill(int& x, int& y);
+// Whether the last answer surely still holds until an event says otherwise: then no
+// query is needed, however long the wait.
+bool PointerSurelyStill();
+// The last answer: the pointer's position on the root window.
+std::pair<int, int> LastPointerPosition();

@@ -4,9 +4,11 @@
 #include <string>
 
 #include "AppModul.h"
+#include "die.h"
 #include "display.h"
 #include "event_loop.h"
 #include "runtime_error.h"
+#include "x11_form.h"
 
 int main()
 {
