@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds the Windows program and its tests with MinGW and runs them under Wine on a virtual screen.
-# Usage: scripts/test-windows.sh [build folder]   (default: build-win in the source tree)
+# Usage: scripts/test-windows.sh [build folder [Linux build folder]]   (default: build-win, and linux-tests in it)
 set -Eeuo pipefail
 echo "Testing the Windows program: MinGW build, Wine on Xvfb..."
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build-win}")
-linux="$build/linux-tests"
+linux=$(realpath -m "${2:-$build/linux-tests}") # where the Linux test programs are built
 # A stage that ends early says where and why; the closing count then shows one failure.
 trap 'echo "test-windows.sh: stopped at line $LINENO, status $?: $BASH_COMMAND" >&2' ERR
 step() { # step WHAT COMMAND...: runs a step, its output shown only if it fails

@@ -49,7 +49,7 @@ stage() {
   count "$(grep -E '[0-9]+ passed, [0-9]+ failed' "$log" | tail -1 || true)"
   rm -f "$log"
 }
-stage scripts/test-windows.sh build-win
+stage scripts/test-windows.sh build-win build # its Linux programs beside the Linux tests
 stage scripts/test-windows-debian13.sh
 stage scripts/fuzz.sh 20
 
