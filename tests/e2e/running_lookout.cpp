@@ -185,21 +185,28 @@ void ExpectCutToOutline(const VirtualScreen& screen, const RunningLookout& looko
     EXPECT_EQ(std::vector<int>({box.x, box.y, box.x + box.width, box.y + box.height}),
               std::vector<int>({0, scaled(1), scaled(183), scaled(280)}));
     EXPECT_NEAR(area, pictureArea, pictureArea * 0.005);
+    std::string first; // the first wrong pixel
     auto wrongPixels = [&] {
         auto [left, top] = lookout.Position();
         auto [width, height] = lookout.Size();
         std::vector<unsigned> now = screen.Pixels(left - 1, top, width + 2, height + 1);
         int wrong = 0;
+        first.clear();
         for (int y = 0; y <= height; ++y)
             for (int x = -1; x <= width; ++x) {
                 unsigned pixel = now[y * (width + 2) + x + 1];
                 bool inEye = std::hypot(x - scaled(leftEyeX), y - scaled(eyeY)) <= 14 * scale ||
                              std::hypot(x - scaled(rightEyeX), y - scaled(eyeY)) <= 14 * scale;
-                wrong += XPointInRegion(outline, x, y) ? pixel == black && !inEye : !desktopShows(pixel, x, y);
+                bool inside = XPointInRegion(outline, x, y);
+                if (inside ? pixel == black && !inEye : !desktopShows(pixel, x, y)) {
+                    if (!wrong++)
+                        first = std::to_string(x) + "," + std::to_string(y) + (inside ? " inside" : " outside") +
+                                " the outline shows " + std::to_string(pixel);
+                }
             }
         return wrong;
     };
-    EXPECT_TRUE(Eventually([&] { return wrongPixels() == 0; })) << wrongPixels() << " pixels wrong";
+    EXPECT_TRUE(Eventually([&] { return wrongPixels() == 0; })) << wrongPixels() << " pixels wrong, the first at " << first;
     XDestroyRegion(outline);
 }
 
