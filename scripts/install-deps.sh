@@ -21,7 +21,7 @@ first_known() {
   echo "$1"
 }
 
-packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-dev libxtst-dev)
+packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-dev libxtst-dev libsystemd-dev)
 if [[ "${1:-run}" == test ]]; then
   # dbus-daemon: dbus in Ubuntu 22.04; wine64: wine alone where wine64 went.
   packages+=(libgtest-dev xvfb xauth x11-utils x11-xserver-utils imagemagick desktop-file-utils

@@ -3,7 +3,8 @@
 // answer. While the pointer rests the program listens for its next motion: RECORD reports
 // every motion, warps by any client included; XInput 2 raw touch reports a finger on a
 // touchscreen. Without RECORD, XInput 2 raw motion reports the input devices, and a real
-// query at least every pointerSafetyNet catches warps.
+// query at least every pointerSafetyNet catches warps. Where the desktop reports the pointer
+// itself (a Wayland session's source), its reports are the answer.
 
 #include <X11/Xlib.h>
 
@@ -16,10 +17,6 @@ bool PointerPosition(Display* display, int& x, int& y);
 
 // Takes an XInput 2 raw event of the event loop's; false for any other event.
 bool TakePointerEvent(Display* display, const XEvent& event);
-// The RECORD connection's descriptor for the event loop's poll (-1 without one), and
-// reading it when the poll says so; true when it reported a motion.
-int PointerRecordFd();
-bool ReadPointerRecord();
 
 // The server moved the pointer without a motion to report (a screen that shrank under it).
 void PointerMayHaveMoved(Display* display);
