@@ -57,3 +57,10 @@ void PointerReports::Moved(const LogicalPointer& pointer)
     active_ = OnRoot(pointer, {1, 1}).has_value(); // a report without a screen tells nothing
     ++reports_;
 }
+
+PointerReports* ServedReports()
+{
+    static PointerReports reports;
+    static bool served = reports.Serve();
+    return served ? &reports : nullptr;
+}

@@ -31,3 +31,6 @@ private:
     unsigned long reports_ = 0;
     LogicalPointer latest_;
 };
+
+// The reports, served at the first call; null where the session bus or the name cannot be had.
+PointerReports* ServedReports();

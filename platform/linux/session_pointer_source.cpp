@@ -41,17 +41,28 @@ private:
     std::chrono::steady_clock::time_point due_;
 };
 
+// GNOME Shell: lookout's extension reports once it sees the name taken; lookout never turns it on.
+PointerSource* StartGnome()
+{
+    PointerReports* reports = ServedReports();
+    if (!reports)
+        return nullptr;
+    static ExtensionHint hint(*reports);
+    AddLoopSource(hint);
+    return reports;
+}
+
 PointerSource* Start()
 {
     DesktopSession session = ThisSession();
-    if (!session.wayland || session.desktop != Desktop::Gnome)
+    if (!session.wayland)
         return nullptr;
-    static PointerReports reports;
-    if (!reports.Serve())
+    switch (session.desktop) {
+    case Desktop::Gnome:
+        return StartGnome();
+    default:
         return nullptr;
-    static ExtensionHint hint(reports);
-    AddLoopSource(hint);
-    return &reports;
+    }
 }
 
 } // namespace
