@@ -1,9 +1,7 @@
 #pragma once
 // lookout's GNOME Shell extension, in the two formats GNOME loads: modules for 45 and later,
-// the older imports for 42 to 44. Each is an extension of its own, with its own UUID.
-
-#define LOOKOUT_GNOME_EXTENSION "lookout-pointer@lookout"
-#define LOOKOUT_GNOME_EXTENSION_LEGACY "lookout-pointer-legacy@lookout"
+// the older imports for 42 to 44. Each is an extension of its own, with its own UUID, which
+// the build names (LOOKOUT_GNOME_EXTENSION, LOOKOUT_GNOME_EXTENSION_LEGACY).
 
 constexpr const char* gnomeExtensionHint =
     "lookout: the eyes follow the pointer over X11 windows only. To have them follow it everywhere, "

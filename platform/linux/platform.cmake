@@ -58,6 +58,9 @@ add_library(lookout_platform STATIC
   ${embedded})
 target_include_directories(lookout_platform PUBLIC platform platform/linux platform/x11 resources)
 target_include_directories(lookout_platform PRIVATE ${SD_BUS_INCLUDE_DIR})
+include(platform/linux/gnome-shell/gnome_shell.cmake)
+target_compile_definitions(lookout_platform PRIVATE LOOKOUT_GNOME_EXTENSION="${LOOKOUT_GNOME_EXTENSION}"
+  LOOKOUT_GNOME_EXTENSION_LEGACY="${LOOKOUT_GNOME_EXTENSION_LEGACY}")
 target_link_libraries(lookout_platform PUBLIC X11::X11 X11::Xext X11::Xrandr X11::Xi X11::Xtst ${CMAKE_DL_LIBS})
 
 set(LOOKOUT_MAIN_SOURCES platform/linux/main.cpp)
