@@ -67,11 +67,13 @@ public:
             return false;
         });
     }
-    // Moves the pointer there and waits until both pupils turn towards it.
+    // Moves the pointer there and waits until both pupils turn towards it, asking Xwayland nothing
+    // meanwhile: another client's request would bring lookout news that it might not get alone.
     void ExpectLooksAt(int x, int y, const std::string& where)
     {
+        auto eyes = std::make_pair(OnHead(leftEyeX, eyeY), OnHead(rightEyeX, eyeY));
         Desktop().MovePointer(x, y);
-        EXPECT_TRUE(Eventually([&] { return LooksAt(x, y); }, 3s)) << "not looking at " << where;
+        EXPECT_TRUE(Eventually([&] { return LooksAt(eyes, x, y); }, 3s)) << "not looking at " << where;
     }
 
 protected:
@@ -102,15 +104,18 @@ protected:
     }
 
 private:
-    bool LooksAt(int x, int y)
+    using Point = std::pair<int, int>;
+    bool LooksAt(std::pair<Point, Point> eyes, int x, int y)
     {
-        for (int eyeX : {leftEyeX, rightEyeX}) {
-            auto [centreX, centreY] = OnHead(eyeX, eyeY);
-            double distance = std::hypot(x - centreX, y - centreY), reach = 9 * head.factor;
-            int dx = static_cast<int>(std::lround((x - centreX) / distance * reach));
-            int dy = static_cast<int>(std::lround((y - centreY) / distance * reach));
-            if (Desktop().ScreenPixel(centreX + dx, centreY + dy) != black ||
-                Desktop().ScreenPixel(centreX - dx, centreY - dy) != eyeGreen)
+        for (auto [centreX, centreY] : {eyes.first, eyes.second}) {
+            // Black near the eye's edge towards the point (within 28 degrees of it), green at the other side.
+            double distance = std::hypot(x - centreX, y - centreY);
+            auto along = [&](double reach) {
+                return std::make_pair(centreX + static_cast<int>(std::lround((x - centreX) / distance * reach * head.factor)),
+                                      centreY + static_cast<int>(std::lround((y - centreY) / distance * reach * head.factor)));
+            };
+            if (Desktop().ScreenPixel(along(11).first, along(11).second) != black ||
+                Desktop().ScreenPixel(along(-9).first, along(-9).second) != eyeGreen)
                 return false;
         }
         return true;

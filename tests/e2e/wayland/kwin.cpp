@@ -51,7 +51,7 @@ KWin::KWin(int scale) : WaylandDesktop(true, scale), host_(1024 * scale, 768 * s
                         "--width", "1024", "--height", "768", "--scale", std::to_string(scale), "--xwayland",
                         "--socket", "wayland-lookout", "--no-lockscreen", "--no-global-shortcuts", folder_ + "/started"},
                        {"HOME=" + folder_, "XDG_RUNTIME_DIR=" + runtime, "XDG_CONFIG_HOME=" + config,
-                        "KWIN_COMPOSE=Q", "QT_QPA_PLATFORM=wayland-org.kde.kwin.qpa"},
+                        "QT_QPA_PLATFORM=wayland-org.kde.kwin.qpa"},
                        folder_ + "/kwin.log");
     compositorPid_ = kwin;
     std::string displays = WaitForLine(folder_ + "/displays", 30s);
