@@ -6,10 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
 scripts/install-deps.sh test >/dev/null # clang and its fuzzer runtime
-flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Iplatform -Iplatform/x11 -Iapp)
+flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Iplatform -Iplatform/linux -Iapp)
 mkdir -p build-fuzz/artifacts
-clang++ "${flags[@]}" tests/fuzz/val_fuzz.cpp app/Val.cpp platform/x11/text.cpp -o build-fuzz/val_fuzz
-clang++ "${flags[@]}" tests/fuzz/profile_fuzz.cpp platform/x11/profile_text.cpp -o build-fuzz/profile_fuzz
+clang++ "${flags[@]}" tests/fuzz/val_fuzz.cpp app/Val.cpp platform/linux/text.cpp -o build-fuzz/val_fuzz
+clang++ "${flags[@]}" tests/fuzz/profile_fuzz.cpp platform/linux/profile_text.cpp -o build-fuzz/profile_fuzz
 
 # New inputs go to a scratch folder (in memory where possible), never the tree.
 work=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)

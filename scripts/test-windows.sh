@@ -25,12 +25,12 @@ compile() { # compile OUTPUT SOURCE... -- FLAGS...
 mkdir -p "$linux"
 windows="$root/tests/windows"
 compile "$linux/profile_differential_test" "$windows/profile_differential_test.cpp" \
-  "$root/platform/x11/profile.cpp" "$root/platform/x11/profile_text.cpp" -- \
-  -I"$root/platform" -I"$root/platform/x11" -I"$root/tests/support" &
+  "$root/platform/linux/profile.cpp" "$root/platform/linux/profile_text.cpp" -- \
+  -I"$root/platform" -I"$root/platform/linux" -I"$root/tests/support" &
 builds=($!)
 compile "$linux/wine_e2e_test" "$windows/wine_e2e_test.cpp" "$root/tests/e2e/running_lookout.cpp" \
   "$root/tests/support/virtual_screen.cpp" "$root/platform/dib.cpp" -- \
-  -I"$root/tests/support" -I"$root/tests/e2e" -I"$root/window" -I"$root/platform" -I"$root/platform/x11" \
+  -I"$root/tests/support" -I"$root/tests/e2e" -I"$root/window" -I"$root/platform" -I"$root/platform/linux" \
   -DLOOKOUT_EXECUTABLE='"lookout.exe"' -DLOOKOUT_DPI_PROBE='"dpi_change_probe.exe"' \
   -DLOOKOUT_PICTURE_BMP='"lookout.bmp"' -lX11 -lXext -lXtst & # the copies in the folder the tests run in
 builds+=($!)

@@ -10,7 +10,6 @@
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 #include <vector>
 
 #include "run_handler.h"
@@ -167,11 +166,3 @@ void RequestsAboutOthersWindows(const std::function<void()>& requests)
 Atom AtomNamed(const char* name) { return XInternAtom(TheDisplay(), name, False); }
 
 void FailInHandler(const std::string& what) { Die("run-time error: " + what); }
-
-void Die(const std::string& message)
-{
-    std::string line = "lookout: " + message + "\n";
-    ssize_t written = write(STDERR_FILENO, line.data(), line.size());
-    (void)written;
-    _exit(1);
-}

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "die.h"
 #include "winapi.h"
 
 // Opens the connection named by DISPLAY; raises an error when there is none.
@@ -23,5 +24,3 @@ void RequestsAboutOthersWindows(const std::function<void()>& requests);
 
 Atom AtomNamed(const char* name);
 
-// Ends the program with one line on standard error.
-[[noreturn]] void Die(const std::string& message);

@@ -1,8 +1,10 @@
 #pragma once
 // The Windows calls the program makes, with their Windows names, types and
-// constants, provided on X11. For the arguments the program passes, each does what
-// its Windows original does; asked for more than that, it raises a run-time error
-// rather than quietly doing less. The files beside this one say how each is done here.
+// constants, provided on Linux: the window and region calls by platform/x11, the
+// file calls by the files beside this one. For the arguments the program passes, each
+// does what its Windows original does; asked for more than that, it raises a run-time
+// error rather than quietly doing less. The Windows build includes windows.h instead
+// (platform/win32/winapi.h), found by the same name through its include path.
 
 #include <cstdint>
 

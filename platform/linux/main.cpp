@@ -4,6 +4,7 @@
 #include <string>
 
 #include "AppModul.h"
+#include "die.h"
 #include "display.h"
 #include "event_loop.h"
 #include "runtime_error.h"

@@ -1,4 +1,5 @@
-# The platform layer on X11: Xlib, the SHAPE, RandR, XInput and RECORD extensions, POSIX.
+# The platform layer on Linux: platform/x11 over Xlib and its SHAPE, RandR, XInput and RECORD
+# extensions; platform/linux for what is Linux but not X11 (files, paths, one copy, the start).
 find_package(X11 REQUIRED)
 # The program sets no floating-point traps and reads no errno of maths: the compiler then
 # rounds and takes square roots inline, and the program needs no maths library at run time.
@@ -20,31 +21,33 @@ add_library(lookout_platform STATIC
   platform/checked_int.cpp
   platform/dib.cpp
   platform/form.cpp
-  platform/x11/app_services.cpp
+  platform/linux/app_services.cpp
+  platform/linux/die.cpp
+  platform/linux/long_path.cpp
+  platform/linux/profile.cpp
+  platform/linux/profile_text.cpp
+  platform/linux/resources.cpp
+  platform/linux/text.cpp
   platform/x11/circle_batch.cpp
   platform/x11/device_pixels.cpp
   platform/x11/display.cpp
   platform/x11/event_loop.cpp
   platform/x11/form_timer.cpp
-  platform/x11/native_form.cpp
-  platform/x11/pointer.cpp
-  platform/x11/long_path.cpp
   platform/x11/monitor_changes.cpp
   platform/x11/monitors.cpp
   platform/x11/motion_record.cpp
-  platform/x11/profile.cpp
-  platform/x11/profile_text.cpp
+  platform/x11/native_form.cpp
+  platform/x11/pointer.cpp
   platform/x11/regions.cpp
-  platform/x11/resources.cpp
+  platform/x11/screen_width.cpp
   platform/x11/stacking.cpp
-  platform/x11/text.cpp
   platform/x11/top_levels.cpp
   platform/x11/window_calls.cpp
   ${embedded})
-target_include_directories(lookout_platform PUBLIC platform platform/x11 resources)
+target_include_directories(lookout_platform PUBLIC platform platform/linux platform/x11 resources)
 target_link_libraries(lookout_platform PUBLIC X11::X11 X11::Xext X11::Xrandr X11::Xi X11::Xtst)
 
-set(LOOKOUT_MAIN_SOURCES platform/x11/main.cpp)
+set(LOOKOUT_MAIN_SOURCES platform/linux/main.cpp)
 
 function(lookout_finish_executable target)
   # The C++ runtime linked in: only the parts used are mapped, which saves about a

@@ -1,6 +1,4 @@
-// The program's file, other running copies, the primary screen and the end, on Linux.
-
-#include <X11/Xlib.h>
+// The program's file, other running copies and the end, on Linux.
 
 #include <cstdint>
 #include <cstdio>
@@ -12,9 +10,6 @@
 #include <unistd.h>
 
 #include "app_services.h"
-#include "display.h"
-#include "monitors.h"
-#include "native_form.h"
 #include "path_text.h"
 #include "program_file.h"
 #include "runtime_error.h"
@@ -66,15 +61,6 @@ bool PrevInstance()
 }
 
 } // namespace App
-
-namespace TheScreen {
-
-float Width()
-{
-    return static_cast<float>(PrimaryMonitor().width * NativeTwipsPerPixel());
-}
-
-} // namespace TheScreen
 
 void End()
 {
