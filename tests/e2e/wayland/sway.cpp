@@ -1,4 +1,5 @@
-// sway on its headless backend, run as the tests' unprivileged user (sway refuses root): the
+// sway on its headless backend, run as the tests' unprivileged user where root runs the tests
+// (sway refuses root; root's X clients are let in by that user's xhost): the
 // pointer is a virtual one plugged into its seat, the screenshots grim's.
 
 #include <X11/Xlib.h>
@@ -38,7 +39,8 @@ private:
 
 Sway::Sway() : WaylandDesktop(false, 1)
 {
-    const passwd* user = getpwnam(testUser);
+    // Root starts it as the tests' user, anyone else as themselves.
+    const passwd* user = getuid() == 0 ? getpwnam(testUser) : getpwuid(getuid());
     if (FindProgram("sway").empty() || FindProgram("grim").empty() || !user)
         throw std::runtime_error("needs sway, grim and the user " + std::string(testUser));
     const std::string runtime = folder_ + "/runtime";
@@ -51,8 +53,11 @@ Sway::Sway() : WaylandDesktop(false, 1)
         if (chown(entry.c_str(), user->pw_uid, user->pw_gid) != 0)
             throw std::runtime_error("cannot give " + entry.string() + " to " + testUser);
     std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    pid_t sway = Spawn({"setpriv", "--reuid=" + std::to_string(user->pw_uid), "--regid=" + std::to_string(user->pw_gid),
-                        "--init-groups", "dbus-run-session", "--", "sway", "-c", folder_ + "/config"},
+    std::vector<std::string> command{"dbus-run-session", "--", "sway", "-c", folder_ + "/config"};
+    if (getuid() == 0)
+        command.insert(command.begin(), {"setpriv", "--reuid=" + std::to_string(user->pw_uid),
+                                         "--regid=" + std::to_string(user->pw_gid), "--init-groups"});
+    pid_t sway = Spawn(command,
                        {"HOME=" + folder_, "XDG_RUNTIME_DIR=" + runtime, "WLR_BACKENDS=headless",
                         "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman", "XDG_CONFIG_HOME=" + folder_ + "/config.d"},
                        folder_ + "/sway.log");
