@@ -6,6 +6,7 @@
 
 #include <X11/extensions/XInput2.h>
 
+#include "compositor.h"
 #include "display.h"
 #include "motion_record.h"
 
@@ -30,7 +31,9 @@ struct {
 void Probe(Display* display)
 {
     pointer.probed = true;
-    pointer.recorded = StartMotionRecord(display);
+    // Xwayland holds RECORD's reports back until it next sends some client its output, which
+    // may take seconds; raw motion it sends at once.
+    pointer.recorded = !XwaylandServer(display) && StartMotionRecord(display);
     int event, error;
     if (!XQueryExtension(display, "XInputExtension", &pointer.inputOpcode, &event, &error)) {
         pointer.inputOpcode = -1;
@@ -95,11 +98,13 @@ bool ReadPointerRecord()
     return moved;
 }
 
-bool PointerSurelyStill(int& x, int& y)
+Clock::time_point PointerStillUntil(int& x, int& y)
 {
     x = pointer.x;
     y = pointer.y;
-    return pointer.trusted && pointer.recorded;
+    if (!pointer.trusted)
+        return Clock::time_point::min();
+    return pointer.recorded ? Clock::time_point::max() : pointer.askedAt + pointerSafetyNet;
 }
 
 bool PointerPosition(Display* display, int& x, int& y)
@@ -109,11 +114,8 @@ bool PointerPosition(Display* display, int& x, int& y)
     // Reports of motion reach NoteMotion through the event loop, which reads both
     // connections right before it fires the timers.
     Clock::time_point now = Clock::now();
-    if (pointer.trusted && (pointer.recorded || now - pointer.askedAt < pointerSafetyNet)) {
-        x = pointer.x;
-        y = pointer.y;
+    if (now < PointerStillUntil(x, y))
         return true;
-    }
     // Listening begins before the query, so that no motion after its answer goes unseen;
     // recording counts from the moment the server says it has begun.
     if ((pointer.inputOpcode >= 0 || pointer.recorded) && pointer.resting && !pointer.listening)
