@@ -41,6 +41,7 @@ add_library(lookout_platform STATIC
   platform/linux/session_pointer_source.cpp
   platform/linux/text.cpp
   platform/x11/circle_batch.cpp
+  platform/x11/compositor.cpp
   platform/x11/device_pixels.cpp
   platform/x11/display.cpp
   platform/x11/event_loop.cpp

@@ -21,7 +21,7 @@ bool MayPass(NativeForm& native)
 {
     const FormTicks& ticks = native.ticks;
     int x, y;
-    return PointerSurelyStill(x, y) && ticks.lastRead && *ticks.lastRead == CurrentInputs(native, x, y) &&
+    return Clock::now() < PointerStillUntil(x, y) && ticks.lastRead && *ticks.lastRead == CurrentInputs(native, x, y) &&
            !ticks.drewNew && !ticks.handlerRan;
 }
 
@@ -65,7 +65,7 @@ void TickDrawingSent(NativeForm& native)
     ticks.ran = false;
     ticks.drewNew = native.circles.batchesSent != ticks.sentBefore;
     int x, y;
-    PointerSurelyStill(x, y); // the place the tick was told
+    PointerStillUntil(x, y); // the place the tick was told
     ticks.lastRead = CurrentInputs(native, x, y);
 }
 
@@ -77,5 +77,7 @@ Clock::time_point NextTick(NativeForm& native)
     if (!timer || timer->Interval().count() <= 0)
         return Clock::time_point::max();
     native.ticks.asleep = native.ticks.asleep || MayPass(native);
-    return native.ticks.asleep ? Clock::time_point::max() : native.ticks.due;
+    int x, y;
+    // Without RECORD the pointer is asked again once its last answer is old enough.
+    return native.ticks.asleep ? PointerStillUntil(x, y) : native.ticks.due;
 }

@@ -8,6 +8,7 @@
 
 #include <poll.h>
 
+#include "compositor.h"
 #include "display.h"
 #include "loop_source.h"
 #include "motion_record.h"
@@ -53,7 +54,9 @@ void Probe(Display* display)
 {
     pointer.probed = true;
     pointer.desktop = SessionPointerSource();
-    pointer.recorded = StartMotionRecord(display);
+    // Xwayland holds RECORD's reports back until it next sends some client its output, which
+    // may take seconds; raw motion it sends at once.
+    pointer.recorded = !XwaylandServer(display) && StartMotionRecord(display);
     if (pointer.recorded) {
         static RecordConnection record;
         AddLoopSource(record);
@@ -125,13 +128,16 @@ bool TakePointerEvent(Display* display, const XEvent& event)
     return true;
 }
 
-bool PointerSurelyStill(int& x, int& y)
+Clock::time_point PointerStillUntil(int& x, int& y)
 {
     x = pointer.x;
     y = pointer.y;
     if (DesktopReports())
-        return pointer.trusted && pointer.reportsSeen == pointer.desktop->Reports();
-    return pointer.trusted && pointer.recorded && !pointer.fromDesktop;
+        return pointer.trusted && pointer.reportsSeen == pointer.desktop->Reports() ? Clock::time_point::max()
+                                                                                    : Clock::time_point::min();
+    if (!pointer.trusted || pointer.fromDesktop)
+        return Clock::time_point::min();
+    return pointer.recorded ? Clock::time_point::max() : pointer.askedAt + pointerSafetyNet;
 }
 
 bool PointerPosition(Display* display, int& x, int& y)
@@ -141,7 +147,7 @@ bool PointerPosition(Display* display, int& x, int& y)
     // Reports of motion reach NoteMotion through the event loop, which reads its sources
     // right before it fires the timers.
     if (DesktopReports()) {
-        if (!PointerSurelyStill(x, y))
+        if (PointerStillUntil(x, y) == Clock::time_point::min())
             AskDesktop(display);
         x = pointer.x;
         y = pointer.y;
@@ -150,11 +156,8 @@ bool PointerPosition(Display* display, int& x, int& y)
     if (pointer.fromDesktop) // the desktop has stopped reporting: X answers again, from scratch
         pointer.fromDesktop = pointer.trusted = pointer.resting = false;
     Clock::time_point now = Clock::now();
-    if (pointer.trusted && (pointer.recorded || now - pointer.askedAt < pointerSafetyNet)) {
-        x = pointer.x;
-        y = pointer.y;
+    if (now < PointerStillUntil(x, y))
         return true;
-    }
     // Listening begins before the query, so that no motion after its answer goes unseen;
     // recording counts from the moment the server says it has begun.
     if ((pointer.inputOpcode >= 0 || pointer.recorded) && pointer.resting && !pointer.listening)

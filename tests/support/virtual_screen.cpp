@@ -21,18 +21,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Ends a program and whatever it started in its group (a session bus, say).
-void StopGroup(pid_t pid)
-{
-    if (pid <= 0)
-        return;
-    kill(-pid, SIGTERM);
-    bool ended = Eventually([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }, 2s);
-    kill(-pid, SIGKILL);
-    if (!ended)
-        waitpid(pid, nullptr, 0);
-}
-
 // Whether a window manager frames a new window or gives it a WM_STATE. Some announce
 // themselves before they are ready and lose a window mapped too soon: map another until the deadline.
 bool ManagesWindows(Display* display)
@@ -59,6 +47,17 @@ bool ManagesWindows(Display* display)
 int IgnoreVanishedWindows(Display*, XErrorEvent*) { return 0; }
 
 } // namespace
+
+void StopGroup(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(-pid, SIGTERM);
+    bool ended = Eventually([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }, 2s);
+    kill(-pid, SIGKILL);
+    if (!ended)
+        waitpid(pid, nullptr, 0);
+}
 
 pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& variables,
             const std::string& errorFile, int keepFd)
@@ -90,10 +89,7 @@ try {
         throw std::runtime_error("mkdtemp failed");
     folder_ = folder;
     StartServer(width, height, server);
-    display_ = XOpenDisplay(name_.c_str());
-    if (!display_)
-        throw std::runtime_error("cannot connect to " + name_);
-    XSetErrorHandler(IgnoreVanishedWindows);
+    Connect(name_);
     if (!windowManager.empty())
         StartWindowManager(windowManager);
 } catch (...) {
@@ -103,10 +99,25 @@ try {
 
 VirtualScreen::~VirtualScreen() { Stop(); }
 
-void VirtualScreen::Stop()
+void VirtualScreen::Connect(const std::string& name)
+{
+    name_ = name;
+    display_ = XOpenDisplay(name_.c_str());
+    if (!display_)
+        throw std::runtime_error("cannot connect to " + name_);
+    XSetErrorHandler(IgnoreVanishedWindows);
+}
+
+void VirtualScreen::Disconnect()
 {
     if (display_)
         XCloseDisplay(display_);
+    display_ = nullptr;
+}
+
+void VirtualScreen::Stop()
+{
+    Disconnect();
     StopGroup(windowManager_);
     StopGroup(server_);
     if (!folder_.empty())
