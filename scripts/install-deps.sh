@@ -28,7 +28,7 @@ if [[ "${1:-run}" == test ]]; then
              g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools icoutils wine
              "$(first_known wine64 wine)" clang xserver-xorg-core xserver-xorg-video-dummy "$(first_known dbus-daemon dbus)"
              openbox xfwm4 kwin-x11 mutter i3-wm awesome fluxbox bspwm twm
-             sway grim xwayland kwin-wayland libwayland-dev wayland-protocols
+             sway grim xwayland kwin-wayland gnome-shell libwayland-dev wayland-protocols
              "$(first_known librust-wayland-protocols-wlr-dev librust-wayland-protocols-dev)" debootstrap)
 elif [[ "${1:-run}" == bench ]]; then
   packages+=(libbenchmark-dev xvfb xauth jq xrestop)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds lookout and its Wayland desktops' test in the Debian 13 root and runs the test there
-# (sway 1.10, KWin 6.3, Xwayland 24); prints one closing count.
+# (sway 1.10, KWin 6.3, GNOME Shell 48, Xwayland 24); prints one closing count.
 # Usage: scripts/test-debian13.sh [BUILD_FOLDER]   (as root: the root is entered with chroot)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,7 +9,7 @@ if [[ ${LOOKOUT_IN_DEBIAN13:-} != 1 ]]; then
   echo "Running the Wayland desktops' test in Debian 13..."
   exec scripts/debian13.sh --packages "cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-dev
     libxtst-dev libgtest-dev xvfb xauth x11-xserver-utils dbus-daemon libwayland-dev wayland-protocols
-    librust-wayland-protocols-wlr-dev sway grim xwayland kwin-wayland" -- env LOOKOUT_IN_DEBIAN13=1 "$0" "$build"
+    librust-wayland-protocols-wlr-dev sway grim xwayland kwin-wayland libsystemd-dev gnome-shell imagemagick" -- env LOOKOUT_IN_DEBIAN13=1 "$0" "$build"
 fi
 
 id lookout-test >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin lookout-test

@@ -32,7 +32,7 @@ class PointerReporter {
     _follow(connection, owner) {
         if (this._owner) {
             this._tracker.disconnect(this._motionId);
-            this._tracker.untrack_position();
+            this._tracker.untrack_position?.();
             if (this._timerId)
                 GLib.source_remove(this._timerId);
             this._motionId = this._timerId = 0;
@@ -41,7 +41,7 @@ class PointerReporter {
         this._owner = owner;
         if (!owner)
             return;
-        this._tracker.track_position();
+        this._tracker.track_position?.(); // where the bindings have it: motion reported however the cursor is drawn
         this._motionId = this._tracker.connect('position-invalidated', () => this._moved());
         this._report(); // where the pointer rests now
     }
