@@ -182,7 +182,7 @@ TEST_F(GnomeExtension, ReportsAMotionWithinMilliseconds)
     std::printf("GNOME Shell extension: a motion reported after %.1f ms (median), %.1f ms (worst of 20)\n",
                 microseconds[10] / 1000.0, microseconds.back() / 1000.0);
     RecordProperty("report_latency_median_us", std::to_string(microseconds[10]));
-    EXPECT_LT(microseconds[10], 35000) << "more than half a tick";
+    EXPECT_LT(microseconds[10], 70000) << "more than a tick";
 }
 
 } // namespace
