@@ -23,10 +23,7 @@ add_custom_command(OUTPUT ${embedded}
   DEPENDS ${embedded_files} ${CMAKE_CURRENT_SOURCE_DIR}/cmake/embed.cmake
   VERBATIM)
 
-add_library(lookout_platform STATIC
-  platform/checked_int.cpp
-  platform/dib.cpp
-  platform/form.cpp
+target_sources(lookout_platform PRIVATE
   platform/linux/app_services.cpp
   platform/linux/desktop_session.cpp
   platform/linux/die.cpp
@@ -44,6 +41,7 @@ add_library(lookout_platform STATIC
   platform/x11/compositor.cpp
   platform/x11/device_pixels.cpp
   platform/x11/display.cpp
+  platform/x11/double_click_settings.cpp
   platform/x11/event_loop.cpp
   platform/x11/form_timer.cpp
   platform/x11/monitor_changes.cpp
@@ -56,8 +54,9 @@ add_library(lookout_platform STATIC
   platform/x11/stacking.cpp
   platform/x11/top_levels.cpp
   platform/x11/window_calls.cpp
+  platform/x11/xsettings.cpp
   ${embedded})
-target_include_directories(lookout_platform PUBLIC platform platform/linux platform/x11 resources)
+target_include_directories(lookout_platform PUBLIC platform/linux platform/x11)
 target_include_directories(lookout_platform PRIVATE ${SD_BUS_INCLUDE_DIR})
 include(platform/linux/gnome-shell/gnome_shell.cmake)
 target_compile_definitions(lookout_platform PRIVATE LOOKOUT_GNOME_EXTENSION="${LOOKOUT_GNOME_EXTENSION}"

@@ -128,10 +128,8 @@ bool TakePointerEvent(Display* display, const XEvent& event)
     return true;
 }
 
-Clock::time_point PointerStillUntil(int& x, int& y)
+Clock::time_point PointerStillUntil()
 {
-    x = pointer.x;
-    y = pointer.y;
     if (DesktopReports())
         return pointer.trusted && pointer.reportsSeen == pointer.desktop->Reports() ? Clock::time_point::max()
                                                                                     : Clock::time_point::min();
@@ -140,6 +138,8 @@ Clock::time_point PointerStillUntil(int& x, int& y)
     return pointer.recorded ? Clock::time_point::max() : pointer.askedAt + pointerSafetyNet;
 }
 
+std::pair<int, int> LastPointerPosition() { return {pointer.x, pointer.y}; }
+
 bool PointerPosition(Display* display, int& x, int& y)
 {
     if (!pointer.probed)
@@ -147,7 +147,7 @@ bool PointerPosition(Display* display, int& x, int& y)
     // Reports of motion reach NoteMotion through the event loop, which reads its sources
     // right before it fires the timers.
     if (DesktopReports()) {
-        if (PointerStillUntil(x, y) == Clock::time_point::min())
+        if (PointerStillUntil() == Clock::time_point::min())
             AskDesktop(display);
         x = pointer.x;
         y = pointer.y;
@@ -156,8 +156,11 @@ bool PointerPosition(Display* display, int& x, int& y)
     if (pointer.fromDesktop) // the desktop has stopped reporting: X answers again, from scratch
         pointer.fromDesktop = pointer.trusted = pointer.resting = false;
     Clock::time_point now = Clock::now();
-    if (now < PointerStillUntil(x, y))
+    if (now < PointerStillUntil()) {
+        x = pointer.x;
+        y = pointer.y;
         return true;
+    }
     // Listening begins before the query, so that no motion after its answer goes unseen;
     // recording counts from the moment the server says it has begun.
     if ((pointer.inputOpcode >= 0 || pointer.recorded) && pointer.resting && !pointer.listening)

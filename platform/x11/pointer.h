@@ -9,6 +9,7 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <utility>
 
 constexpr std::chrono::milliseconds pointerSafetyNet{800};
 
@@ -24,4 +25,6 @@ void PointerMayHaveMoved(Display* display);
 // The last answer, and until when it surely holds unless an event says otherwise: for ever
 // (time_point::max) where RECORD or the desktop reports every motion, else until the next
 // query is due; a time past while motion goes unheard.
-std::chrono::steady_clock::time_point PointerStillUntil(int& x, int& y);
+std::chrono::steady_clock::time_point PointerStillUntil();
+// The last answer: the pointer's position on the root window.
+std::pair<int, int> LastPointerPosition();

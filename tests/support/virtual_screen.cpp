@@ -19,6 +19,23 @@
 
 using namespace std::chrono_literals;
 
+void StopGroup(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(-pid, SIGTERM);
+    bool ended = Eventually([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }, 2s);
+    kill(-pid, SIGKILL);
+    if (!ended)
+        waitpid(pid, nullptr, 0);
+}
+
+bool IsAbove(Display* display, Window upper, Window lower)
+{
+    std::vector<Window> stack = Children(display, DefaultRootWindow(display));
+    return std::find(stack.begin(), stack.end(), upper) > std::find(stack.begin(), stack.end(), lower);
+}
+
 namespace {
 
 // Whether a window manager frames a new window or gives it a WM_STATE. Some announce
@@ -47,17 +64,6 @@ bool ManagesWindows(Display* display)
 int IgnoreVanishedWindows(Display*, XErrorEvent*) { return 0; }
 
 } // namespace
-
-void StopGroup(pid_t pid)
-{
-    if (pid <= 0)
-        return;
-    kill(-pid, SIGTERM);
-    bool ended = Eventually([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }, 2s);
-    kill(-pid, SIGKILL);
-    if (!ended)
-        waitpid(pid, nullptr, 0);
-}
 
 pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& variables,
             const std::string& errorFile, int keepFd)
