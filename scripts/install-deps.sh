@@ -21,13 +21,15 @@ first_known() {
   echo "$1"
 }
 
-packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-dev libxtst-dev)
+packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-dev libxtst-dev libsystemd-dev)
 if [[ "${1:-run}" == test ]]; then
   # dbus-daemon: dbus in Ubuntu 22.04; wine64: wine alone where wine64 went.
   packages+=(libgtest-dev xvfb xauth x11-utils x11-xserver-utils imagemagick desktop-file-utils
              g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools icoutils wine
              "$(first_known wine64 wine)" clang xserver-xorg-core xserver-xorg-video-dummy "$(first_known dbus-daemon dbus)"
-             openbox xfwm4 kwin-x11 mutter i3-wm awesome fluxbox bspwm twm xsettingsd)
+             openbox xfwm4 kwin-x11 mutter i3-wm awesome fluxbox bspwm twm xsettingsd
+             sway grim xwayland kwin-wayland gnome-shell libwayland-dev wayland-protocols
+             "$(first_known librust-wayland-protocols-wlr-dev librust-wayland-protocols-dev)" debootstrap)
 elif [[ "${1:-run}" == bench ]]; then
   packages+=(libbenchmark-dev xvfb xauth jq xrestop)
 elif [[ -z "${DISPLAY:-}" ]]; then
@@ -46,8 +48,10 @@ install() { # installs those of the packages that are missing
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 install "${packages[@]}"
-# The fuzzers' runtime comes with the version of clang the system has (in Ubuntu 22.04, with its headers).
+# The fuzzers' runtime comes with the version of clang the system has (in Ubuntu 22.04, with its headers);
+# sway refuses root, so tests run as root start it as a user of their own.
 if [[ "${1:-run}" == test ]]; then
+  id lookout-test >/dev/null 2>&1 || $sudo useradd --system --no-create-home --shell /usr/sbin/nologin lookout-test
   clang=$(clang -dumpversion | cut -d. -f1)
   install "$(first_known "libclang-rt-$clang-dev" "libclang-common-$clang-dev")"
 fi

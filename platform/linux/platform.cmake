@@ -8,6 +8,12 @@ if(NOT X11_Xext_FOUND OR NOT X11_Xrandr_FOUND OR NOT X11_Xi_FOUND OR NOT X11_Xts
   message(FATAL_ERROR "lookout needs the X11 SHAPE (libxext-dev), RandR (libxrandr-dev), XInput (libxi-dev) and RECORD (libxtst-dev) development files")
 endif()
 
+# sd-bus's header only: libsystemd itself is loaded where a session-bus source is used.
+find_path(SD_BUS_INCLUDE_DIR systemd/sd-bus.h)
+if(NOT SD_BUS_INCLUDE_DIR)
+  message(FATAL_ERROR "lookout needs sd-bus's header from libsystemd-dev")
+endif()
+
 set(embedded ${CMAKE_CURRENT_BINARY_DIR}/embedded_resources.cpp)
 set(embedded_files ${CMAKE_CURRENT_SOURCE_DIR}/resources/lookout.bmp ${CMAKE_CURRENT_SOURCE_DIR}/resources/lookout.ico)
 add_custom_command(OUTPUT ${embedded}
@@ -19,13 +25,20 @@ add_custom_command(OUTPUT ${embedded}
 
 target_sources(lookout_platform PRIVATE
   platform/linux/app_services.cpp
+  platform/linux/desktop_session.cpp
   platform/linux/die.cpp
   platform/linux/long_path.cpp
+  platform/linux/pointer_reports.cpp
   platform/linux/profile.cpp
   platform/linux/profile_text.cpp
   platform/linux/resources.cpp
+  platform/linux/root_mapping.cpp
+  platform/linux/sd_bus_calls.cpp
+  platform/linux/session_bus.cpp
+  platform/linux/session_pointer_source.cpp
   platform/linux/text.cpp
   platform/x11/circle_batch.cpp
+  platform/x11/compositor.cpp
   platform/x11/device_pixels.cpp
   platform/x11/display.cpp
   platform/x11/double_click_settings.cpp
@@ -44,7 +57,11 @@ target_sources(lookout_platform PRIVATE
   platform/x11/xsettings.cpp
   ${embedded})
 target_include_directories(lookout_platform PUBLIC platform/linux platform/x11)
-target_link_libraries(lookout_platform PUBLIC X11::X11 X11::Xext X11::Xrandr X11::Xi X11::Xtst)
+target_include_directories(lookout_platform PRIVATE ${SD_BUS_INCLUDE_DIR})
+include(platform/linux/gnome-shell/gnome_shell.cmake)
+target_compile_definitions(lookout_platform PRIVATE LOOKOUT_GNOME_EXTENSION="${LOOKOUT_GNOME_EXTENSION}"
+  LOOKOUT_GNOME_EXTENSION_LEGACY="${LOOKOUT_GNOME_EXTENSION_LEGACY}")
+target_link_libraries(lookout_platform PUBLIC X11::X11 X11::Xext X11::Xrandr X11::Xi X11::Xtst ${CMAKE_DL_LIBS})
 
 set(LOOKOUT_MAIN_SOURCES platform/linux/main.cpp)
 

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 #include <poll.h>
+#include <utility>
+#include <vector>
 
 #include "app_services.h"
 #include "device_pixels.h"
@@ -17,6 +19,7 @@
 #include "double_click.h"
 #include "double_click_settings.h"
 #include "form_timer.h"
+#include "loop_source.h"
 #include "monitor_changes.h"
 #include "monitors.h"
 #include "native_form.h"
@@ -120,6 +123,34 @@ void OnMotion(const XMotionEvent& motion)
 
 // Changes in the stacking of the top-level windows, looked at once per batch of events.
 int stackingEvents = 0;
+// After a batch of those only, the connection is not read until then.
+Clock::time_point deafUntil;
+
+// The X connection as a source of the loop's.
+class XConnection final : public LoopSource {
+public:
+    LoopWait Wait() override
+    {
+        if (Clock::now() < deafUntil)
+            return {-1, 0, deafUntil};
+        return {ConnectionNumber(TheDisplay()), POLLIN};
+    }
+    bool Read() override { return XEventsQueued(TheDisplay(), QueuedAfterReading) > 0; }
+};
+
+// What the loop waits on, and whether each may have something to read: the poll said so, or
+// its time came. The X connection comes first; the others add themselves when they begin.
+struct Source {
+    LoopSource* source;
+    bool mayHaveInput = true;
+};
+std::vector<Source>& Sources()
+{
+    static XConnection connection;
+    static std::vector<Source> sources{{&connection}};
+    return sources;
+}
+constexpr std::size_t maxSources = 8;
 
 void Dispatch(XEvent& event)
 {
@@ -168,13 +199,11 @@ void FlushRequests(Display* display)
 void HandleEventsAndTimers(bool wait)
 {
     Display* display = TheDisplay();
-    // The connections are read when the poll said so, not on every pass: a pass without
+    // The sources are read when the poll said so, not on every pass: a pass without
     // input makes no system call but the poll.
-    static bool mayHaveInput = true, mayHaveRecord = true;
-    if (mayHaveRecord)
-        static_cast<void>(ReadPointerRecord());
-    if (mayHaveInput)
-        XEventsQueued(display, QueuedAfterReading);
+    for (Source& source : Sources())
+        if (std::exchange(source.mayHaveInput, false))
+            static_cast<void>(source.source->Read());
     // Once a move has ended, what follows its release (a second press of a
     // double-click, say) is for the loop outside the move.
     int events = 0;
@@ -188,7 +217,6 @@ void HandleEventsAndTimers(bool wait)
     // A busy desktop sends a notification for every move of every window: after a batch of
     // only those, the next is read a tick's time later, so that they wake the program no
     // more often than a timer would. Not in a move, whose own motions come on the connection.
-    static Clock::time_point deafUntil;
     if (events > 0 && events == stackingEvents && !activeMove)
         deafUntil = Clock::now() + stackingBatch;
     auto lookAt = NextLookAt();
@@ -215,29 +243,39 @@ void HandleEventsAndTimers(bool wait)
     if (auto look = NextLookAt(); look && native && native->topmost && native->mapped)
         next = std::min(next, *look);
     FlushRequests(display);
-    mayHaveInput = mayHaveRecord = true;
+    std::vector<Source>& sources = Sources();
+    for (Source& source : sources)
+        source.mayHaveInput = true;
     if (!wait || (activeMove && activeMove->done))
         return;
     // The replies waited for in this pass may have brought events and records along, which
     // the poll would not see again: a sleep without a timeout must not begin with them unread.
-    if (XEventsQueued(display, QueuedAfterReading) || ReadPointerRecord())
-        return;
-    // Without a tick to wait for, the program sleeps until the server says something.
-    bool deaf = Clock::now() < deafUntil;
-    if (deaf)
-        next = std::min(next, deafUntil);
+    for (Source& source : sources)
+        if (source.source->Read())
+            return;
+    // Without a tick to wait for, the program sleeps until a source says something.
+    pollfd polled[maxSources];
+    Clock::time_point due[maxSources];
+    std::size_t count = std::min(sources.size(), maxSources);
+    for (std::size_t i = 0; i < count; ++i) {
+        LoopWait wait = sources[i].source->Wait();
+        polled[i] = {wait.fd, wait.events, 0}; // poll passes over a negative descriptor
+        due[i] = wait.due;
+        next = std::min(next, wait.due);
+    }
     int timeout = -1;
     if (next != Clock::time_point::max())
         timeout = static_cast<int>(std::clamp<long long>(
             std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count(), 0, 3600000));
-    // poll passes over a negative descriptor.
-    pollfd connections[] = {{deaf ? -1 : ConnectionNumber(display), POLLIN, 0}, {PointerRecordFd(), POLLIN, 0}};
-    int ready = poll(connections, connections[1].fd < 0 ? 1 : 2, timeout);
-    mayHaveInput = ready < 0 || deaf || connections[0].revents != 0; // a signal: look at both
-    mayHaveRecord = ready < 0 || connections[1].revents != 0;
+    int ready = poll(polled, count, timeout);
+    Clock::time_point now = Clock::now();
+    for (std::size_t i = 0; i < count; ++i) // a signal: look at all
+        sources[i].mayHaveInput = ready < 0 || polled[i].revents != 0 || due[i] <= now;
 }
 
 } // namespace
+
+void AddLoopSource(LoopSource& source) { Sources().push_back({&source}); }
 
 void RunMessageLoop()
 {

@@ -6,8 +6,13 @@
 
 #include <X11/extensions/XInput2.h>
 
+#include <poll.h>
+
+#include "compositor.h"
 #include "display.h"
+#include "loop_source.h"
 #include "motion_record.h"
+#include "pointer_source.h"
 
 namespace {
 
@@ -21,16 +26,41 @@ struct {
     bool listening = false;  // motion listened to
     bool trusted = false;    // no motion since the last answer, which came after listening began
     bool resting = false;    // the last two answers were the same
+    PointerSource* desktop = nullptr; // the desktop's own reports, where it makes them
+    unsigned long reportsSeen = 0;    // its reports when it last answered
+    bool fromDesktop = false;         // the last answer was the desktop's: nothing listens to X
     bool known = false;
     int x = 0;
     int y = 0;
     Clock::time_point askedAt;
 } pointer;
 
+void NoteMotion(Display* display);
+
+// RECORD's connection as a source of the event loop's.
+class RecordConnection final : public LoopSource {
+public:
+    LoopWait Wait() override { return {MotionRecordFd(), POLLIN}; }
+    bool Read() override
+    {
+        bool moved = ReadMotionRecord();
+        if (moved)
+            NoteMotion(TheDisplay());
+        return moved;
+    }
+};
+
 void Probe(Display* display)
 {
     pointer.probed = true;
-    pointer.recorded = StartMotionRecord(display);
+    pointer.desktop = SessionPointerSource();
+    // Xwayland holds RECORD's reports back until it next sends some client its output, which
+    // may take seconds; raw motion it sends at once.
+    pointer.recorded = !XwaylandServer(display) && StartMotionRecord(display);
+    if (pointer.recorded) {
+        static RecordConnection record;
+        AddLoopSource(record);
+    }
     int event, error;
     if (!XQueryExtension(display, "XInputExtension", &pointer.inputOpcode, &event, &error)) {
         pointer.inputOpcode = -1;
@@ -73,6 +103,19 @@ void NoteMotion(Display* display)
         Listen(display, false); // one report says enough until the next query
 }
 
+bool DesktopReports() { return pointer.desktop && pointer.desktop->Active(); }
+
+// The desktop's latest report, read when it has made a new one.
+void AskDesktop(Display* display)
+{
+    int screen = DefaultScreen(display);
+    RootPoint latest = pointer.desktop->Latest({DisplayWidth(display, screen), DisplayHeight(display, screen)});
+    pointer.known = pointer.trusted = pointer.fromDesktop = true;
+    pointer.x = latest.x;
+    pointer.y = latest.y;
+    pointer.reportsSeen = pointer.desktop->Reports();
+}
+
 } // namespace
 
 void PointerMayHaveMoved(Display* display) { NoteMotion(display); }
@@ -85,31 +128,35 @@ bool TakePointerEvent(Display* display, const XEvent& event)
     return true;
 }
 
-int PointerRecordFd() { return MotionRecordFd(); }
-
-bool ReadPointerRecord()
+Clock::time_point PointerStillUntil()
 {
-    bool moved = ReadMotionRecord();
-    if (moved)
-        NoteMotion(TheDisplay());
-    return moved;
+    if (DesktopReports())
+        return pointer.trusted && pointer.reportsSeen == pointer.desktop->Reports() ? Clock::time_point::max()
+                                                                                    : Clock::time_point::min();
+    if (!pointer.trusted || pointer.fromDesktop)
+        return Clock::time_point::min();
+    return pointer.recorded ? Clock::time_point::max() : pointer.askedAt + pointerSafetyNet;
 }
 
-bool PointerSurelyStill(int& x, int& y)
-{
-    x = pointer.x;
-    y = pointer.y;
-    return pointer.trusted && pointer.recorded;
-}
+std::pair<int, int> LastPointerPosition() { return {pointer.x, pointer.y}; }
 
 bool PointerPosition(Display* display, int& x, int& y)
 {
     if (!pointer.probed)
         Probe(display);
-    // Reports of motion reach NoteMotion through the event loop, which reads both
-    // connections right before it fires the timers.
+    // Reports of motion reach NoteMotion through the event loop, which reads its sources
+    // right before it fires the timers.
+    if (DesktopReports()) {
+        if (PointerStillUntil() == Clock::time_point::min())
+            AskDesktop(display);
+        x = pointer.x;
+        y = pointer.y;
+        return true;
+    }
+    if (pointer.fromDesktop) // the desktop has stopped reporting: X answers again, from scratch
+        pointer.fromDesktop = pointer.trusted = pointer.resting = false;
     Clock::time_point now = Clock::now();
-    if (pointer.trusted && (pointer.recorded || now - pointer.askedAt < pointerSafetyNet)) {
+    if (now < PointerStillUntil()) {
         x = pointer.x;
         y = pointer.y;
         return true;

@@ -89,10 +89,7 @@ try {
         throw std::runtime_error("mkdtemp failed");
     folder_ = folder;
     StartServer(width, height, server);
-    display_ = XOpenDisplay(name_.c_str());
-    if (!display_)
-        throw std::runtime_error("cannot connect to " + name_);
-    XSetErrorHandler(IgnoreVanishedWindows);
+    Connect(name_);
     if (!windowManager.empty())
         StartWindowManager(windowManager);
 } catch (...) {
@@ -102,10 +99,25 @@ try {
 
 VirtualScreen::~VirtualScreen() { Stop(); }
 
-void VirtualScreen::Stop()
+void VirtualScreen::Connect(const std::string& name)
+{
+    name_ = name;
+    display_ = XOpenDisplay(name_.c_str());
+    if (!display_)
+        throw std::runtime_error("cannot connect to " + name_);
+    XSetErrorHandler(IgnoreVanishedWindows);
+}
+
+void VirtualScreen::Disconnect()
 {
     if (display_)
         XCloseDisplay(display_);
+    display_ = nullptr;
+}
+
+void VirtualScreen::Stop()
+{
+    Disconnect();
     StopGroup(windowManager_);
     StopGroup(server_);
     if (!folder_.empty())

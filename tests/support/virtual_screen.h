@@ -22,7 +22,7 @@ public:
     // returns once it manages windows.
     explicit VirtualScreen(int width = 1024, int height = 768, const std::string& windowManager = "",
                            Server server = Server::Xvfb);
-    ~VirtualScreen();
+    virtual ~VirtualScreen();
     VirtualScreen(const VirtualScreen&) = delete;
     VirtualScreen& operator=(const VirtualScreen&) = delete;
 
@@ -30,11 +30,17 @@ public:
     Display* Connection() const { return display_; }
 
     // Row after row, as 0xRRGGBB.
-    std::vector<unsigned> Pixels(int left, int top, int width, int height) const;
+    virtual std::vector<unsigned> Pixels(int left, int top, int width, int height) const;
     unsigned ScreenPixel(int x, int y) const { return Pixels(x, y, 1, 1)[0]; }
     // Through XTest, synchronised with the server.
-    void MovePointer(int x, int y) const;
-    void Button(unsigned button, bool down) const;
+    virtual void MovePointer(int x, int y) const;
+    virtual void Button(unsigned button, bool down) const;
+
+protected:
+    struct StartedElsewhere {}; // a server that another program starts, such as a Wayland compositor
+    explicit VirtualScreen(StartedElsewhere) {}
+    void Connect(const std::string& name); // to that server, once it runs
+    void Disconnect(); // before it ends
 
 private:
     void StartServer(int width, int height, Server server);
@@ -54,7 +60,7 @@ VirtualScreen& SharedScreen();
 // Starts a program in a process group of its own, its output dropped and its errors in a file.
 pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& variables = {},
             const std::string& errorFile = "/dev/null", int keepFd = -1);
-// Ends a program and whatever it started in its group (a session bus, say).
+// Ends a program started so and whatever it started in its group.
 void StopGroup(pid_t pid);
 
 // Polls until the condition holds (true) or the deadline passes (false).

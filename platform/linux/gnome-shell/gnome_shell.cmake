@@ -1,0 +1,17 @@
+# lookout's GNOME Shell extension, as two extensions: modules for GNOME 45 and later, the
+# older imports for 42 to 44. Both share the reporter; each lists the versions it serves.
+set(gnome_shell_dir ${CMAKE_CURRENT_LIST_DIR})
+set(LOOKOUT_GNOME_EXTENSION lookout-pointer@lookout)
+set(LOOKOUT_GNOME_EXTENSION_LEGACY lookout-pointer-legacy@lookout)
+file(READ ${gnome_shell_dir}/pointer_reporter.js POINTER_REPORTER)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${gnome_shell_dir}/pointer_reporter.js)
+function(lookout_gnome_extension uuid source versions)
+  set(UUID ${uuid})
+  set(SHELL_VERSIONS ${versions})
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/gnome-shell/${uuid})
+  configure_file(${gnome_shell_dir}/${source} ${out}/extension.js @ONLY)
+  configure_file(${gnome_shell_dir}/metadata.json.in ${out}/metadata.json @ONLY)
+  install(DIRECTORY ${out} DESTINATION share/gnome-shell/extensions)
+endfunction()
+lookout_gnome_extension(${LOOKOUT_GNOME_EXTENSION} extension.js.in [["45", "46", "47", "48", "49"]])
+lookout_gnome_extension(${LOOKOUT_GNOME_EXTENSION_LEGACY} extension-legacy.js.in [["42", "43", "44"]])

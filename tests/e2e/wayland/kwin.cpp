@@ -1,0 +1,67 @@
+// KWin as a window of a private Xvfb (its X11 backend): the pointer is moved there through XTest
+// and the screen read from there. This needs neither fake input nor the screenshot interface, which
+// KWin grants only to programs with an installed desktop file, and it works where KWin 6 has no
+// OpenGL. A copy of kwin_wayland, without the file capabilities that a container cannot grant.
+// At scale 2, X11 clients scale themselves, as Plasma 6 has it by default.
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+
+#include "temp_folder.h"
+#include "wayland_desktop.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class KWin : public WaylandDesktop {
+public:
+    explicit KWin(int scale);
+    std::vector<unsigned> Pixels(int left, int top, int width, int height) const override
+    {
+        return host_.Pixels(left, top, width, height);
+    }
+    void Button(unsigned button, bool down) const override { host_.Button(button, down); }
+
+private:
+    void Jump(int x, int y) const override { host_.MovePointer(x, y); }
+
+    VirtualScreen host_; // physical pixels: the X11 root's at scale 1 and where clients scale themselves
+};
+
+KWin::KWin(int scale) : WaylandDesktop(true, scale), host_(1024 * scale, 768 * scale)
+{
+    if (FindProgram("kwin_wayland").empty())
+        throw std::runtime_error("needs kwin_wayland");
+    const std::string runtime = folder_ + "/runtime", config = folder_ + "/config";
+    std::filesystem::create_directories(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    std::filesystem::create_directories(config);
+    std::filesystem::create_directories(folder_ + "/bin");
+    // Plasma 5.27 reads the scale X11 clients take, Plasma 6 whether they take the output's.
+    std::ofstream(config + "/kwinrc") << "[Xwayland]\nScale=" << scale << "\nXwaylandClientsScale=true\n";
+    std::ofstream(folder_ + "/started") << "#!/bin/sh\necho \"$DISPLAY $DBUS_SESSION_BUS_ADDRESS\" >" << folder_
+                                         << "/displays\nexec sleep infinity\n";
+    std::filesystem::permissions(folder_ + "/started", std::filesystem::perms::owner_all);
+    // Its own platform plugin loads only into a program of that name.
+    std::filesystem::copy_file(FindProgram("kwin_wayland"), folder_ + "/bin/kwin_wayland");
+    pid_t kwin = Spawn({"dbus-run-session", "--", folder_ + "/bin/kwin_wayland", "--x11-display", host_.Name(),
+                        "--width", "1024", "--height", "768", "--scale", std::to_string(scale), "--xwayland",
+                        "--socket", "wayland-lookout", "--no-lockscreen", "--no-global-shortcuts", folder_ + "/started"},
+                       {"HOME=" + folder_, "XDG_RUNTIME_DIR=" + runtime, "XDG_CONFIG_HOME=" + config,
+                        "QT_QPA_PLATFORM=wayland-org.kde.kwin.qpa"},
+                       folder_ + "/kwin.log");
+    compositorPid_ = kwin;
+    std::string displays = WaitForLine(folder_ + "/displays", 30s);
+    std::string display = displays.substr(0, displays.find(' '));
+    Started(kwin, display, {"WAYLAND_DISPLAY=" + runtime + "/wayland-lookout", "DISPLAY=" + display,
+                            "DBUS_SESSION_BUS_ADDRESS=" + displays.substr(displays.find(' ') + 1),
+                            "XDG_SESSION_TYPE=wayland", "XDG_CURRENT_DESKTOP=KDE"});
+}
+
+const bool registered = RegisterDesktop("kwin", [] { return std::make_unique<KWin>(1); }) &&
+                        RegisterDesktop("kwin_scale2", [] { return std::make_unique<KWin>(2); });
+
+} // namespace
