@@ -63,8 +63,8 @@ if ((${#packages[@]})); then
 fi
 if ((${#missing[@]})); then
   echo "Installing in the Debian 13 root: ${missing[*]}" >&2
-  inside apt-get update -qq
-  inside env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  inside apt-get -o DPkg::Lock::Timeout=900 update -qq
+  inside env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
 cd "$clone"
