@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app_services.h"
+#include "ascii_case.h"
 #include "platform_traits.h"
 #include "runtime_error.h"
 #include "winapi.h"
@@ -16,9 +17,6 @@ namespace {
 
 constexpr DWORD readBufferLength = 2048;
 constexpr DWORD longPathBufferLength = 260;
-
-wchar_t UpperAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; }
-wchar_t LowerAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; }
 
 std::wstring UCase(std::wstring text)
 {

@@ -12,7 +12,7 @@ struct Press {
     int y = 0;
 };
 
-// Windows' defaults; Windows asks the system for its own, X has no such setting.
+// Windows' defaults; each system asks for the user's own (on X11, the desktop's XSETTINGS).
 struct DoubleClickLimits {
     std::uint32_t time = 500; // GetDoubleClickTime()
     int width = 4;            // SM_CXDOUBLECLK: the rectangle centred on the first press

@@ -12,6 +12,16 @@
 
 constexpr double twipsPerLogicalPixel = 15; // 1440 twips an inch, 96 logical pixels
 
+// The nearest whole pixel of a coordinate (halfway goes to even): rounded once, so circles
+// are round at every DPI and pupils move a pixel at a time. Raises where it can name no pixel.
+inline int NearestPixel(double value)
+{
+    double pixel = std::rint(value);
+    if (!std::isfinite(pixel) || pixel < INT_MIN || pixel > INT_MAX)
+        throw RuntimeError("coordinate out of range: " + std::to_string(value));
+    return static_cast<int>(pixel);
+}
+
 // A DPI a screen may have; beyond it, a setting gone wrong, and 96 is taken instead.
 constexpr bool PlausibleDpi(double dpi) { return dpi >= 24 && dpi <= 1440; }
 
@@ -42,15 +52,8 @@ struct PixelScale {
     // logical edges is stored half a logical pixel off at most.
     int ToLogicalEdge(int device) const { return ClampToInt(std::llround(device / factor)); }
 
-    // A circle's centre or radius: times the factor and rounded once (halfway to even), so
-    // circles are round at every DPI and pupils move a device pixel at a time.
-    int ToDeviceCoordinate(double logical) const
-    {
-        double device = std::rint(logical * factor);
-        if (!std::isfinite(device) || device < INT_MIN || device > INT_MAX)
-            throw RuntimeError("coordinate out of range: " + std::to_string(logical));
-        return static_cast<int>(device);
-    }
+    // A circle's centre or radius, in device pixels.
+    int ToDeviceCoordinate(double logical) const { return NearestPixel(logical * factor); }
 
 private:
     long long Edge(long long logical) const

@@ -1,20 +1,11 @@
 // The platform-independent half of the form runtime: properties, scale mode, twips.
 
-#include <cmath>
 #include <string>
 
 #include "app_services.h"
 #include "dpi_scale.h"
 #include "native_form.h"
 #include "runtime_error.h"
-
-int ToPixels(double value, double unitsPerPixel)
-{
-    double pixels = std::rint(value / unitsPerPixel);
-    if (!std::isfinite(pixels) || pixels < -2147483648.0 || pixels > 2147483647.0)
-        throw RuntimeError("coordinate out of range: " + std::to_string(value));
-    return static_cast<int>(pixels);
-}
 
 Timer::Timer(Form& owner, std::chrono::milliseconds interval, std::function<void()> onTimer)
     : interval_(interval), onTimer_(std::move(onTimer))
@@ -98,8 +89,8 @@ float Form::ScaleHeight()
 COLORREF Form::Point(float x, float y)
 {
     NativeForm& native = Load();
-    int px = ToPixels(x, UnitsPerPixel());
-    int py = ToPixels(y, UnitsPerPixel());
+    int px = NearestPixel(x / UnitsPerPixel());
+    int py = NearestPixel(y / UnitsPerPixel());
     if (px < 0 || py < 0 || px >= design_.clientWidth || py >= design_.clientHeight)
         return static_cast<COLORREF>(-1); // outside the drawing area, as the form reports it
     return NativePixel(native, px, py);
@@ -128,7 +119,7 @@ float Form::Top()
 void Form::Top(float twips)
 {
     NativeForm& native = Load();
-    NativeMove(native, NativePosition(native).x, ToPixels(twips, NativeTwipsPerPixel()));
+    NativeMove(native, NativePosition(native).x, NearestPixel(twips / NativeTwipsPerPixel()));
 }
 
 float Form::Left()
@@ -139,7 +130,7 @@ float Form::Left()
 void Form::Left(float twips)
 {
     NativeForm& native = Load();
-    NativeMove(native, ToPixels(twips, NativeTwipsPerPixel()), NativePosition(native).y);
+    NativeMove(native, NearestPixel(twips / NativeTwipsPerPixel()), NativePosition(native).y);
 }
 
 float Form::Width()

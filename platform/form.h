@@ -57,6 +57,7 @@ public:
     Timer& operator=(const Timer&) = delete;
 
     std::chrono::milliseconds Interval() const { return interval_; }
+    bool Ticking() const { return interval_.count() > 0; } // an interval of 0 switches a timer off
     void Fire() const { onTimer_(); }
 
 private:

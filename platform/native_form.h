@@ -16,9 +16,6 @@ COLORREF NativePixel(NativeForm& native, int x, int y);
 // A circle outlined in one colour and filled with another, drawn into the kept image and
 // shown. Centre and radius are not yet rounded: each platform rounds them once, to its own pixels.
 void NativeCircle(NativeForm& native, double x, double y, double radius, COLORREF outline, COLORREF fill);
-// The nearest whole pixel of a coordinate in twips or pixels (halfway goes to even);
-// raises where the value can name no pixel.
-int ToPixels(double value, double unitsPerPixel);
 // The window's top-left corner, counted from the primary monitor's top-left corner
 // in the screen's own pixels, and moving it there; NativeTwipsPerPixel tells the twips
 // in one such pixel, so that Top and Left keep their meaning in inches at every DPI.

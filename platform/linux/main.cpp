@@ -8,6 +8,7 @@
 #include "display.h"
 #include "event_loop.h"
 #include "runtime_error.h"
+#include "x11_form.h"
 
 int main()
 {

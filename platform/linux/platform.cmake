@@ -17,10 +17,7 @@ add_custom_command(OUTPUT ${embedded}
   DEPENDS ${embedded_files} ${CMAKE_CURRENT_SOURCE_DIR}/cmake/embed.cmake
   VERBATIM)
 
-add_library(lookout_platform STATIC
-  platform/checked_int.cpp
-  platform/dib.cpp
-  platform/form.cpp
+target_sources(lookout_platform PRIVATE
   platform/linux/app_services.cpp
   platform/linux/die.cpp
   platform/linux/long_path.cpp
@@ -32,6 +29,7 @@ add_library(lookout_platform STATIC
   platform/x11/compositor.cpp
   platform/x11/device_pixels.cpp
   platform/x11/display.cpp
+  platform/x11/double_click_settings.cpp
   platform/x11/event_loop.cpp
   platform/x11/form_timer.cpp
   platform/x11/monitor_changes.cpp
@@ -44,8 +42,9 @@ add_library(lookout_platform STATIC
   platform/x11/stacking.cpp
   platform/x11/top_levels.cpp
   platform/x11/window_calls.cpp
+  platform/x11/xsettings.cpp
   ${embedded})
-target_include_directories(lookout_platform PUBLIC platform platform/linux platform/x11 resources)
+target_include_directories(lookout_platform PUBLIC platform/linux platform/x11)
 target_link_libraries(lookout_platform PUBLIC X11::X11 X11::Xext X11::Xrandr X11::Xi X11::Xtst)
 
 set(LOOKOUT_MAIN_SOURCES platform/linux/main.cpp)

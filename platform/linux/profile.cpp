@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "path_text.h"
+#include "program_file.h"
 #include "profile_text.h"
 #include "winapi.h"
 
@@ -67,10 +68,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path)
 
 std::string DirectoryOf(const std::string& path)
 {
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    std::string folder = FolderOf(path, "/");
+    return folder.empty() ? "." : folder;
 }
 
 std::optional<std::string> ReadLink(const std::string& path)

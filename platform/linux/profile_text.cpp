@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "ascii_case.h"
+
 namespace profile_text {
 namespace {
 
@@ -42,15 +44,9 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-// ASCII only, so that the user's locale can't change what matches.
-char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool SameName(std::string_view a, std::string_view b)
 {
-    return std::ranges::equal(Trim(a), Trim(b), [](char x, char y) { return Lower(x) == Lower(y); });
+    return std::ranges::equal(Trim(a), Trim(b), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
 Line LineAt(std::string_view text, std::size_t begin)

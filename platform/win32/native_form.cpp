@@ -102,10 +102,11 @@ void PaintKeptImage(NativeForm& native)
 void StartTimer(NativeForm& native)
 {
     Timer* timer = native.form->TheTimer();
-    auto interval = timer ? timer->Interval().count() : 0;
-    if (interval > 0) // an interval of 0 is a timer switched off
+    if (timer && timer->Ticking())
         SetTimer(native.window, formTimerId,
-                 static_cast<UINT>(std::clamp<long long>(interval, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM)), nullptr);
+                 static_cast<UINT>(std::clamp<long long>(timer->Interval().count(), USER_TIMER_MINIMUM,
+                                                         USER_TIMER_MAXIMUM)),
+                 nullptr);
 }
 
 } // namespace
@@ -134,10 +135,7 @@ void NativeFormDeleter::operator()(NativeForm* native) const
 
 SIZE SizeAtDpi(const NativeForm& native, int dpi)
 {
-    PixelScale scale = ScaleOfDpi(dpi);
-    int width = scale.ToDevice(native.logicalWidth), height = scale.ToDevice(native.logicalHeight);
-    if (width <= 0 || height <= 0 || !FitsInShort(width) || !FitsInShort(height))
-        throw RuntimeError("window size out of range: " + std::to_string(width) + "x" + std::to_string(height));
+    auto [width, height] = WindowSizeAt(ScaleOfDpi(dpi), native.logicalWidth, native.logicalHeight);
     return {width, height};
 }
 
@@ -160,10 +158,7 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
 {
     if (theForm)
         throw RuntimeError("the program has one window, and it exists already");
-    if (design.clientWidth <= 0 || design.clientHeight <= 0 || !FitsInShort(design.clientWidth) ||
-        !FitsInShort(design.clientHeight))
-        throw RuntimeError("window size out of range: " + std::to_string(design.clientWidth) + "x" +
-                           std::to_string(design.clientHeight));
+    WindowSizeAt(PixelScale{}, design.clientWidth, design.clientHeight); // before a window of that size is made
     RegisterFormClass(design);
 
     NativeFormPtr native(new NativeForm);

@@ -1,10 +1,7 @@
 # The platform layer on Windows: user32, gdi32 and kernel32, and the resource script.
 enable_language(RC)
 
-add_library(lookout_platform STATIC
-  platform/checked_int.cpp
-  platform/dib.cpp
-  platform/form.cpp
+target_sources(lookout_platform PRIVATE
   platform/win32/app_services.cpp
   platform/win32/native_form.cpp
   platform/win32/resources.cpp
@@ -12,7 +9,7 @@ add_library(lookout_platform STATIC
   platform/win32/window_calls.cpp
   platform/win32/window_dpi.cpp
   platform/win32/window_proc.cpp)
-target_include_directories(lookout_platform PUBLIC platform platform/win32 resources)
+target_include_directories(lookout_platform PUBLIC platform/win32)
 # The platform layer's own calls take Unicode texts; RT_BITMAP and the like follow.
 target_compile_definitions(lookout_platform PRIVATE UNICODE _UNICODE)
 target_link_libraries(lookout_platform PUBLIC user32 gdi32 kernel32)

@@ -1,5 +1,7 @@
 #pragma once
 // The Windows calls the program makes: on Windows, the originals, but for three.
+// Found by the name winapi.h through the include path (platform/win32/platform.cmake), as
+// platform/linux/winapi.h is on Linux.
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

@@ -1,10 +1,6 @@
-// The connection to the X server, colours, DPI, atoms and fatal errors.
+// The connection to the X server, colours, atoms and fatal errors.
 
 #include "display.h"
-#include "dpi_scale.h"
-#include "native_form.h"
-
-#include <X11/Xresource.h>
 #include <X11/Xutil.h>
 
 #include <bit>
@@ -141,29 +137,6 @@ COLORREF ColorOf(unsigned long pixel)
     return Unscale(pixel, red) | Unscale(pixel, green) << 8 | Unscale(pixel, blue) << 16;
 }
 
-// 1440 / DPI, the DPI from the resource Xft.dpi where set, else 96.
-double NativeTwipsPerPixel()
-{
-    static double twipsPerPixel = [] {
-        double dpi = 96;
-        if (const char* resources = XResourceManagerString(TheDisplay())) {
-            XrmInitialize();
-            XrmDatabase database = XrmGetStringDatabase(resources);
-            char* type = nullptr;
-            XrmValue value;
-            if (database && XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr) {
-                double parsed = std::strtod(value.addr, nullptr);
-                if (PlausibleDpi(parsed))
-                    dpi = parsed;
-            }
-            if (database)
-                XrmDestroyDatabase(database);
-        }
-        return 1440.0 / dpi;
-    }();
-    return twipsPerPixel;
-}
-
 void RequestsAboutOthersWindows(const std::function<void()>& requests)
 {
     Display* connection = TheDisplay();
@@ -185,5 +158,14 @@ void RequestsAboutOthersWindows(const std::function<void()>& requests)
 }
 
 Atom AtomNamed(const char* name) { return XInternAtom(TheDisplay(), name, False); }
+
+void SelectRootEvents(Display* display, long mask)
+{
+    static long selected = 0;
+    if ((selected | mask) == selected)
+        return;
+    selected |= mask;
+    XSelectInput(display, DefaultRootWindow(display), selected);
+}
 
 void FailInHandler(const std::string& what) { Die("run-time error: " + what); }

@@ -35,3 +35,6 @@ void RequestsAboutOthersWindows(const std::function<void()>& requests);
 
 Atom AtomNamed(const char* name);
 
+// Adds events to those the program selects on the root window: one mask for all that listen there.
+void SelectRootEvents(Display* display, long mask);
+

@@ -15,6 +15,7 @@
 #include "coordinates.h"
 #include "display.h"
 #include "double_click.h"
+#include "double_click_settings.h"
 #include "form_timer.h"
 #include "monitor_changes.h"
 #include "monitors.h"
@@ -31,7 +32,7 @@ using Clock = std::chrono::steady_clock;
 // How long notifications of other windows' moves may wait to be read: a tick's time.
 constexpr std::chrono::milliseconds stackingBatch{70};
 
-// The last left press that may begin a double-click, in the program's pixels.
+// The last left press that may begin a double-click, in the screen's pixels.
 struct {
     Window window = 0;
     std::optional<Press> press;
@@ -41,7 +42,7 @@ struct {
 struct {
     int x = 0;
     int y = 0;
-} lastPress;
+} buttonDownAt;
 
 struct Move {
     NativeForm* native;
@@ -72,11 +73,11 @@ void OnButtonPress(NativeForm& native, const XButtonEvent& press)
     int button = ButtonNumber(press.button);
     if (button == 0 || activeMove)
         return;
-    lastPress = {press.x_root, press.y_root};
+    buttonDownAt = {press.x_root, press.y_root};
     if (button == vbLeftButton) {
-        Press left{static_cast<std::uint32_t>(press.time), ToLogical(press.x_root), ToLogical(press.y_root)};
+        Press left{static_cast<std::uint32_t>(press.time), press.x_root, press.y_root};
         if (lastLeftPress.press && lastLeftPress.window == press.window &&
-            CompletesDoubleClick(*lastLeftPress.press, left)) {
+            CompletesDoubleClick(*lastLeftPress.press, left, DesktopDoubleClickLimits())) {
             lastLeftPress.press.reset();
             RunHandler([&] { native.form->Form_DblClick(); });
             HandlerRan(native);
@@ -85,22 +86,20 @@ void OnButtonPress(NativeForm& native, const XButtonEvent& press)
         lastLeftPress = {press.window, left};
     }
     RunHandler([&] {
-        native.form->RaiseMouseDown(button, ShiftState(press.state), ToLogical(press.x), ToLogical(press.y));
+        const PixelScale& scale = ScreenScale();
+        native.form->RaiseMouseDown(button, ShiftState(press.state), scale.ToLogical(press.x), scale.ToLogical(press.y));
     });
     HandlerRan(native);
 }
 
 // Moves the window so that the pointer keeps its place in it.
-void FollowPointer(Display* display, int rootX, int rootY)
+void FollowPointer(int rootX, int rootY)
 {
     NativeForm& native = *activeMove->native;
     int left = std::clamp(rootX - activeMove->offsetX, SHRT_MIN, SHRT_MAX);
     int top = std::clamp(rootY - activeMove->offsetY, SHRT_MIN, SHRT_MAX);
-    if (left != native.left || top != native.top) {
-        XMoveWindow(display, native.window, left, top);
-        native.left = left;
-        native.top = top;
-    }
+    if (left != native.left || top != native.top)
+        MoveFormWindow(native, left, top);
 }
 
 void OnMotion(const XMotionEvent& motion)
@@ -115,7 +114,7 @@ void OnMotion(const XMotionEvent& motion)
         XNextEvent(motion.display, &next);
         latest = next.xmotion;
     }
-    FollowPointer(motion.display, latest.x_root, latest.y_root);
+    FollowPointer(latest.x_root, latest.y_root);
 }
 
 
@@ -124,7 +123,7 @@ int stackingEvents = 0;
 
 void Dispatch(XEvent& event)
 {
-    if (TakePointerEvent(event.xany.display, event) || TakeMonitorEvent(event))
+    if (TakePointerEvent(event.xany.display, event) || TakeMonitorEvent(event) || TakeDoubleClickSettingsEvent(event))
         return;
     // The head's own move counts too: dragged over a window stacked above it, it must
     // come out on top of that one.
@@ -141,13 +140,15 @@ void Dispatch(XEvent& event)
         break;
     case ButtonRelease:
         if (activeMove && event.xbutton.button == Button1) {
-            FollowPointer(event.xany.display, event.xbutton.x_root, event.xbutton.y_root);
+            FollowPointer(event.xbutton.x_root, event.xbutton.y_root);
             activeMove->done = true;
         }
         break;
     case MotionNotify:
         OnMotion(event.xmotion);
         break;
+    case DestroyNotify: // by another client: the program cannot go on without its window
+        Die("the window was destroyed by another program");
     default:
         break;
     }
@@ -266,10 +267,10 @@ void MoveWithPointer(NativeForm& native)
     }
     // The window keeps the pointer where the button went down on it, wherever the
     // pointer has gone since.
-    Move move{&native, lastPress.x - native.left, lastPress.y - native.top, false};
+    Move move{&native, buttonDownAt.x - native.left, buttonDownAt.y - native.top, false};
     activeMove = &move;
     // A motion before the grab reached nobody: catch up with where the pointer is now.
-    FollowPointer(display, rootX, rootY);
+    FollowPointer(rootX, rootY);
     while (!move.done)
         HandleEventsAndTimers(true);
     activeMove = nullptr;

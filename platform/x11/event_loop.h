@@ -3,9 +3,6 @@
 
 struct NativeForm;
 
-// The program's one window, or null before it exists.
-NativeForm* TheForm();
-
 // Runs the program's events until it ends.
 [[noreturn]] void RunMessageLoop();
 

@@ -11,8 +11,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-TickInputs CurrentInputs(const NativeForm& native, int pointerX, int pointerY)
+// What the tick reads: the pointer's place as last told, the window's, the primary monitor's corner.
+TickInputs CurrentInputs(const NativeForm& native)
 {
+    auto [pointerX, pointerY] = LastPointerPosition();
     const MonitorArea& primary = PrimaryMonitor();
     return {pointerX, pointerY, native.left, native.top, primary.x, primary.y};
 }
@@ -20,8 +22,7 @@ TickInputs CurrentInputs(const NativeForm& native, int pointerX, int pointerY)
 bool MayPass(NativeForm& native)
 {
     const FormTicks& ticks = native.ticks;
-    int x, y;
-    return Clock::now() < PointerStillUntil(x, y) && ticks.lastRead && *ticks.lastRead == CurrentInputs(native, x, y) &&
+    return Clock::now() < PointerStillUntil() && ticks.lastRead && *ticks.lastRead == CurrentInputs(native) &&
            !ticks.drewNew && !ticks.handlerRan;
 }
 
@@ -36,7 +37,7 @@ void StartTimer(NativeForm& native)
 void FireTimerIfDue(NativeForm& native)
 {
     Timer* timer = native.form->TheTimer();
-    if (!timer || timer->Interval().count() <= 0) // an interval of 0 switches a timer off
+    if (!timer || !timer->Ticking())
         return;
     FormTicks& ticks = native.ticks;
     Clock::time_point now = Clock::now();
@@ -64,9 +65,7 @@ void TickDrawingSent(NativeForm& native)
         return;
     ticks.ran = false;
     ticks.drewNew = native.circles.batchesSent != ticks.sentBefore;
-    int x, y;
-    PointerStillUntil(x, y); // the place the tick was told
-    ticks.lastRead = CurrentInputs(native, x, y);
+    ticks.lastRead = CurrentInputs(native);
 }
 
 void HandlerRan(NativeForm& native) { native.ticks.handlerRan = true; }
@@ -74,10 +73,9 @@ void HandlerRan(NativeForm& native) { native.ticks.handlerRan = true; }
 Clock::time_point NextTick(NativeForm& native)
 {
     Timer* timer = native.form->TheTimer();
-    if (!timer || timer->Interval().count() <= 0)
+    if (!timer || !timer->Ticking())
         return Clock::time_point::max();
     native.ticks.asleep = native.ticks.asleep || MayPass(native);
-    int x, y;
     // Without RECORD the pointer is asked again once its last answer is old enough.
-    return native.ticks.asleep ? PointerStillUntil(x, y) : native.ticks.due;
+    return native.ticks.asleep ? PointerStillUntil() : native.ticks.due;
 }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "display.h"
 #include "x11_form.h"
 
 bool OnAnyMonitor(const NativeForm& native, const std::vector<MonitorArea>& monitors)
@@ -30,7 +29,5 @@ void FollowMonitorChange(NativeForm& native, const MonitorLayout& before)
     // The nearest place wholly on the monitor; a head larger than it keeps its top-left corner on it.
     int left = std::max(primary.x, std::min(native.left, primary.x + primary.width - native.width));
     int top = std::max(primary.y, std::min(native.top, primary.y + primary.height - native.height));
-    native.left = left;
-    native.top = top;
-    XMoveWindow(TheDisplay(), native.window, left, top);
+    MoveFormWindow(native, left, top);
 }

@@ -33,7 +33,8 @@ NativeForm* theForm = nullptr; // the program has one window
 COLORREF UndrawnColor(const NativeForm& native, int x, int y)
 {
     const Picture* picture = native.picture;
-    int column = ToLogical(x), row = ToLogical(y);
+    const PixelScale& scale = ScreenScale();
+    int column = scale.ToLogical(x), row = scale.ToLogical(y);
     bool inPicture = picture && column < picture->width && row < picture->height;
     return inPicture ? picture->At(column, row) : formBackColor;
 }
@@ -131,15 +132,14 @@ void NativeFormDeleter::operator()(NativeForm* native) const
 {
     if (theForm == native)
         theForm = nullptr;
-    if (Display* display = TheDisplay()) {
-        DropPixelCache(*native);
-        if (native->shape)
-            XDestroyRegion(native->shape);
-        XFreeGC(display, native->gc);
-        XDestroyWindow(display, native->window);
-        XFreePixmap(display, native->image);
-        XFlush(display);
-    }
+    Display* display = native->display;
+    DropPixelCache(*native);
+    if (native->shape)
+        XDestroyRegion(native->shape);
+    XFreeGC(display, native->gc);
+    XDestroyWindow(display, native->window);
+    XFreePixmap(display, native->image);
+    XFlush(display);
     delete native;
 }
 
@@ -149,13 +149,11 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
     if (theForm)
         throw RuntimeError("the program has one window, and it exists already");
     int screen = DefaultScreen(display);
-    int width = ToDevice(design.clientWidth), height = ToDevice(design.clientHeight);
-    if (design.clientWidth <= 0 || design.clientHeight <= 0 || width <= 0 || height <= 0 || !FitsInShort(width) ||
-        !FitsInShort(height))
-        throw RuntimeError("window size out of range: " + std::to_string(width) + "x" + std::to_string(height));
+    auto [width, height] = WindowSizeAt(ScreenScale(), design.clientWidth, design.clientHeight);
 
     NativeFormPtr native(new NativeForm);
     native->form = &form;
+    native->display = display;
     native->width = width;
     native->height = height;
     native->logicalWidth = design.clientWidth;
@@ -170,7 +168,7 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
     attributes.background_pixmap = native->image;
     // Exposures need no handling: the server repaints the window from its background, the kept image.
     // No manager moves an override-redirect window: where it is, the program itself has put it.
-    attributes.event_mask = ButtonPressMask | ButtonReleaseMask;
+    attributes.event_mask = ButtonPressMask | ButtonReleaseMask | StructureNotifyMask; // DestroyNotify
     // Override-redirect: no window manager frames, decorates, places or offsets it, so the
     // head is exactly where it is asked to be under every one; it keeps itself above.
     attributes.override_redirect = True;
@@ -228,7 +226,8 @@ COLORREF NativePixel(NativeForm& native, int logicalX, int logicalY)
 {
     Display* display = TheDisplay();
     SendCircles(native);
-    int x = std::min(ToDevice(logicalX), native.width - 1), y = std::min(ToDevice(logicalY), native.height - 1);
+    int x = std::min(ScreenScale().ToDevice(logicalX), native.width - 1);
+    int y = std::min(ScreenScale().ToDevice(logicalY), native.height - 1);
     if (!native.drawnOn)
         return ColorOf(PixelOf(UndrawnColor(native, x, y))); // as the server would answer
     // One request for the whole image; reads then cost nothing until the next drawing.
@@ -243,7 +242,7 @@ COLORREF NativePixel(NativeForm& native, int logicalX, int logicalY)
 void NativeCircle(NativeForm& native, double logicalX, double logicalY, double logicalRadius, COLORREF outline,
                   COLORREF fill)
 {
-    const PixelScale scale{DeviceScale()};
+    const PixelScale& scale = ScreenScale();
     int x = scale.ToDeviceCoordinate(logicalX), y = scale.ToDeviceCoordinate(logicalY);
     int radius = scale.ToDeviceCoordinate(logicalRadius);
     long long r = radius;
@@ -269,9 +268,14 @@ void NativeMove(NativeForm& native, int left, int top)
     // X keeps positions in 16 bits; a value beyond them is one the window system cannot take.
     if (!FitsInShort(x) || !FitsInShort(y))
         throw RuntimeError("window position out of range: " + std::to_string(left) + ", " + std::to_string(top));
-    native.left = static_cast<int>(x);
-    native.top = static_cast<int>(y);
-    XMoveWindow(TheDisplay(), native.window, native.left, native.top);
+    MoveFormWindow(native, static_cast<int>(x), static_cast<int>(y));
+}
+
+void MoveFormWindow(NativeForm& native, int left, int top)
+{
+    native.left = left;
+    native.top = top;
+    XMoveWindow(native.display, native.window, left, top);
 }
 
 void NativeShow(NativeForm& native)

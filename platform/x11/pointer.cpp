@@ -6,6 +6,8 @@
 
 #include <X11/extensions/XInput2.h>
 
+#include <tuple>
+
 #include "compositor.h"
 #include "display.h"
 #include "motion_record.h"
@@ -98,14 +100,14 @@ bool ReadPointerRecord()
     return moved;
 }
 
-Clock::time_point PointerStillUntil(int& x, int& y)
+Clock::time_point PointerStillUntil()
 {
-    x = pointer.x;
-    y = pointer.y;
     if (!pointer.trusted)
         return Clock::time_point::min();
     return pointer.recorded ? Clock::time_point::max() : pointer.askedAt + pointerSafetyNet;
 }
+
+std::pair<int, int> LastPointerPosition() { return {pointer.x, pointer.y}; }
 
 bool PointerPosition(Display* display, int& x, int& y)
 {
@@ -114,8 +116,10 @@ bool PointerPosition(Display* display, int& x, int& y)
     // Reports of motion reach NoteMotion through the event loop, which reads both
     // connections right before it fires the timers.
     Clock::time_point now = Clock::now();
-    if (now < PointerStillUntil(x, y))
+    if (now < PointerStillUntil()) {
+        std::tie(x, y) = LastPointerPosition();
         return true;
+    }
     // Listening begins before the query, so that no motion after its answer goes unseen;
     // recording counts from the moment the server says it has begun.
     if ((pointer.inputOpcode >= 0 || pointer.recorded) && pointer.resting && !pointer.listening)

@@ -8,6 +8,7 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <utility>
 
 constexpr std::chrono::milliseconds pointerSafetyNet{800};
 
@@ -24,7 +25,9 @@ bool ReadPointerRecord();
 // The server moved the pointer without a motion to report (a screen that shrank under it).
 void PointerMayHaveMoved(Display* display);
 
-// The last answer, and until when it surely holds unless an event says otherwise: for ever
+// Until when the last answer surely holds unless an event says otherwise: for ever
 // (time_point::max) where RECORD reports every motion, else until the next query is due;
 // a time past while motion goes unheard.
-std::chrono::steady_clock::time_point PointerStillUntil(int& x, int& y);
+std::chrono::steady_clock::time_point PointerStillUntil();
+// The last answer: the pointer's position on the root window.
+std::pair<int, int> LastPointerPosition();

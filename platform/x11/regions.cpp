@@ -33,8 +33,9 @@ HRGN CreateRectRgn(int left, int top, int right, int bottom)
     if (!region)
         return nullptr;
     // Held in device pixels from the start: unions of the scaled rectangles are the scaled unions.
-    short x1 = ToShort(ToDevice(std::min(left, right))), x2 = ToShort(ToDevice(std::max(left, right)));
-    short y1 = ToShort(ToDevice(std::min(top, bottom))), y2 = ToShort(ToDevice(std::max(top, bottom)));
+    const PixelScale& scale = ScreenScale();
+    short x1 = ToShort(scale.ToDevice(std::min(left, right))), x2 = ToShort(scale.ToDevice(std::max(left, right)));
+    short y1 = ToShort(scale.ToDevice(std::min(top, bottom))), y2 = ToShort(scale.ToDevice(std::max(top, bottom)));
     if (x2 > x1 && y2 > y1) {
         XRectangle rectangle{x1, y1, static_cast<unsigned short>(x2 - x1), static_cast<unsigned short>(y2 - y1)};
         XUnionRectWithRegion(&rectangle, region, region);

@@ -71,7 +71,7 @@ void WatchTopLevels(Display* display)
         return;
     copy.watched = true;
     Window root = DefaultRootWindow(display);
-    XSelectInput(display, root, SubstructureNotifyMask);
+    SelectRootEvents(display, SubstructureNotifyMask);
     copy.since = NextRequest(display);
     RequestsAboutOthersWindows([&] {
         for (Window window : Children(display, root)) {

@@ -22,7 +22,7 @@ BOOL GetCursorPos(POINT* point)
     if (!PointerPosition(TheDisplay(), x, y))
         return FALSE;
     const MonitorArea& primary = PrimaryMonitor(); // the program counts from its corner
-    *point = {ToLogical(x - primary.x), ToLogical(y - primary.y)};
+    *point = {ScreenScale().ToLogical(x - primary.x), ScreenScale().ToLogical(y - primary.y)};
     return TRUE;
 }
 
@@ -32,7 +32,7 @@ BOOL GetWindowRect(HWND window, RECT* rect)
     if (!native || !rect)
         return FALSE;
     POINT device = NativePosition(*native);
-    POINT position{ToLogicalEdge(device.x), ToLogicalEdge(device.y)};
+    POINT position{ScreenScale().ToLogicalEdge(device.x), ScreenScale().ToLogicalEdge(device.y)};
     *rect = {position.x, position.y, position.x + native->logicalWidth, position.y + native->logicalHeight};
     return TRUE;
 }

@@ -32,6 +32,7 @@ struct FormTicks {
 
 struct NativeForm {
     Form* form = nullptr;
+    Display* display = nullptr; // the connection the window was made on, open to the end
     Window window = 0;
     Pixmap image = 0;          // the kept image, also the window's background
     GC gc = nullptr;
@@ -58,8 +59,12 @@ inline bool MeetsWindow(const NativeForm& native, int x, int y, int width, int h
            y + height > native.top;
 }
 
+// The program's one window, or null before it exists.
+NativeForm* TheForm();
 NativeForm* FormOfWindow(Window window);
 NativeForm* FormOfHandle(HWND handle);
+// Moves the window to a place on the root window, in device pixels.
+void MoveFormWindow(NativeForm& native, int left, int top);
 // Something was drawn into the kept image: pixel reads must ask the server.
 void KeptImageDrawn(NativeForm& native);
 // Where the window has alpha, makes the kept image clear outside the window's shape and

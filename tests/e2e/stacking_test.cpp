@@ -13,13 +13,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Whether a window lies above another among the root's children.
-bool IsAbove(Display* display, Window upper, Window lower)
-{
-    std::vector<Window> stack = Children(display, DefaultRootWindow(display));
-    return std::find(stack.begin(), stack.end(), upper) > std::find(stack.begin(), stack.end(), lower);
-}
-
 // Mapped on top, or right under another window.
 Window MapWindow(Display* display, bool overrideRedirect, bool keptAbove, Window under = 0)
 {

@@ -4,6 +4,7 @@
 // Input: a mode byte, then "section\0key\0value\0" and the text. Mode 0x10 and 0x20 take the
 // section and the key from the text, the one the top two bits pick.
 
+#include <algorithm>
 #include <cassert>
 #include <cstdint>
 #include <vector>
@@ -63,15 +64,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::optional<std::string_view> found = FindValue(before, section, key);
     assert((!found || found->find_first_of("\r\n") == std::string_view::npos) && "a value has a line break in it");
     assert(found == FindValue(before, SwapCase(section), SwapCase(key)) && "the letter case of the names changed a read");
-    // Storable: no line breaks, no ']' in a section, no '=' in a key, no key starting a comment or section line.
-    std::string_view keyStart = std::string_view(key).substr(std::min(key.find_first_not_of(" \t"), key.size()));
-    const bool storable = (section + key + value).find_first_of("\r\n") == std::string::npos &&
-                          section.find(']') == std::string::npos && key.find('=') == std::string::npos &&
-                          !keyStart.starts_with(';') && !keyStart.starts_with('[');
+    // What can be stored is what a file of the section's line and the key's line holds: found under
+    // its names, on those two lines and no more.
+    const std::string alone = "[" + section + "]\n" + key + "=" + value + "\n";
+    const bool twoLines = std::ranges::count(alone, '\n') == 2 && alone.find('\r') == std::string::npos;
+    const bool storable = twoLines && FindValue(alone, section, key).has_value();
     assert(profile_text::CanStore(section, key, value) == storable && "CanStore refuses what it can store, or the reverse");
     if (storable) {
         const std::string after = profile_text::SetValue(before, section, key, value);
-        const std::string alone = "[" + section + "]\n" + key + "=" + value + "\n";
         assert(FindValue(after, SwapCase(section), SwapCase(key)) == FindValue(alone, section, key) && "no read back");
         for (const std::string& s : sections)
             for (const std::string& k : keys)

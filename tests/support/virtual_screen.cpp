@@ -19,9 +19,6 @@
 
 using namespace std::chrono_literals;
 
-namespace {
-
-// Ends a program and whatever it started in its group (a session bus, say).
 void StopGroup(pid_t pid)
 {
     if (pid <= 0)
@@ -32,6 +29,14 @@ void StopGroup(pid_t pid)
     if (!ended)
         waitpid(pid, nullptr, 0);
 }
+
+bool IsAbove(Display* display, Window upper, Window lower)
+{
+    std::vector<Window> stack = Children(display, DefaultRootWindow(display));
+    return std::find(stack.begin(), stack.end(), upper) > std::find(stack.begin(), stack.end(), lower);
+}
+
+namespace {
 
 // Whether a window manager frames a new window or gives it a WM_STATE. Some announce
 // themselves before they are ready and lose a window mapped too soon: map another until the deadline.

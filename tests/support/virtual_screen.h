@@ -55,6 +55,12 @@ VirtualScreen& SharedScreen();
 pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& variables = {},
             const std::string& errorFile = "/dev/null", int keepFd = -1);
 
+// Ends a program started so and whatever it started in its group.
+void StopGroup(pid_t pid);
+
+// Whether a window lies above another among the root's children.
+bool IsAbove(Display* display, Window upper, Window lower);
+
 // Polls until the condition holds (true) or the deadline passes (false).
 bool Eventually(const std::function<bool()>& condition,
                 std::chrono::milliseconds patience = std::chrono::milliseconds(3000));
