@@ -1,52 +1,37 @@
 #!/usr/bin/env bash
 # Builds the Windows program and its tests with MinGW and runs them under Wine on a virtual screen.
 # Usage: scripts/test-windows.sh [build folder]   (default: build-win in the source tree)
-set -euo pipefail
+set -Eeuo pipefail
 echo "Testing the Windows program: MinGW build, Wine on Xvfb..."
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build-win}")
 linux="$build/linux-tests"
-
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$build" -j2 >"$build/build.log" 2>&1 || { cat "$build/build.log"; exit 1; }
-
-# The Linux programs that look at the Windows one from outside, built when their folders changed.
-compile() { # compile OUTPUT SOURCE... -- FLAGS...
-  local output=$1 sources=() folders=() flag
+# A stage that ends early says where and why; the closing count then shows one failure.
+trap 'echo "test-windows.sh: stopped at line $LINENO, status $?: $BASH_COMMAND" >&2' ERR
+step() { # step WHAT COMMAND...: runs a step, its output shown only if it fails
+  local what=$1 log
   shift
-  while [[ $1 != -- ]]; do sources+=("$1") folders+=("$(dirname "$1")"); shift; done
-  shift
-  for flag in "$@"; do [[ $flag != -I* ]] || folders+=("${flag#-I}"); done # headers count too
-  [[ ! -e $output || $(cat "$output.flags" 2>/dev/null) != "$*" ]] || find "${folders[@]}" -newer "$output" | grep -q . || return 0
-  g++ -std=c++20 -O1 -Wall -Wextra -o "$output" "${sources[@]}" "$@" -lgtest -lgtest_main -pthread
-  echo "$*" >"$output.flags"
+  log=$(mktemp)
+  "$@" >"$log" 2>&1 || { local status=$?; echo "test-windows.sh: $what failed (status $status):" >&2; cat "$log" >&2; rm -f "$log"; return "$status"; }
+  rm -f "$log"
 }
-mkdir -p "$linux"
+
+# The Windows programs as a user builds them (Release), the Linux ones with debug information.
+step "configuring the Windows build" cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release
+step "building the Windows programs" cmake --build "$build" -j2
+step "configuring the Linux test programs" cmake -S "$root" -B "$linux" -DLOOKOUT_TESTS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+step "building the Linux test programs" cmake --build "$linux" -j2 --target profile_differential_test wine_e2e_test
 windows="$root/tests/windows"
-compile "$linux/profile_differential_test" "$windows/profile_differential_test.cpp" \
-  "$root/platform/linux/profile.cpp" "$root/platform/linux/profile_text.cpp" -- \
-  -I"$root/platform" -I"$root/platform/linux" -I"$root/tests/support" &
-builds=($!)
-compile "$linux/wine_e2e_test" "$windows/wine_e2e_test.cpp" "$root/tests/e2e/running_lookout.cpp" \
-  "$root/tests/support/virtual_screen.cpp" "$root/platform/dib.cpp" -- \
-  -I"$root/tests/support" -I"$root/tests/e2e" -I"$root/window" -I"$root/platform" -I"$root/platform/linux" -I"$root/platform/x11" \
-  -DLOOKOUT_EXECUTABLE='"lookout.exe"' -DLOOKOUT_DPI_PROBE='"dpi_change_probe.exe"' \
-  -DLOOKOUT_PICTURE_BMP='"lookout.bmp"' -lX11 -lXext -lXtst & # the copies in the folder the tests run in
-builds+=($!)
-# Writes and reads through the system's profile calls, for the comparison with our Linux store.
-# Linked statically: Wine has no MinGW DLLs.
-x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -static -o "$build/profile_probe.exe" "$windows/profile_probe.cpp" &
-builds+=($!)
-for build_job in "${builds[@]}"; do wait "$build_job"; done
 
 work=$(mktemp -d /tmp/lookout-windows-tests.XXXXXX)
 export HOME="$work/home" WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset XDG_RUNTIME_DIR
 mkdir -p "$HOME" "$work/bin"
 # The tester may not reach the build folder (a clone in /root): what it runs is copied to its own.
-cp "$build/lookout.exe" "$build/dpi_change_probe.exe" "$build/profile_probe.exe" "$linux/profile_differential_test" \
-  "$linux/wine_e2e_test" "$root/resources/lookout.bmp" "$work/bin"
+cp "$build/lookout.exe" "$build/dpi_change_probe.exe" "$build/profile_probe.exe" "$linux/tests/profile_differential_test" \
+  "$linux/tests/wine_e2e_test" "$root/resources/lookout.bmp" "$work/bin"
 cd "$work/bin"
 # Wine run by root writes over read-only files; a Windows user can't: test as an ordinary user.
 tester=()
@@ -72,7 +57,7 @@ trap 'exit 143' TERM
 
 source "$root/scripts/xvfb.sh"
 start_xvfb "$work" -wr
-as_tester wineboot -i >/dev/null 2>&1
+step "making the Wine prefix (wineboot)" as_tester wineboot -i
 
 passed=0 failed=0 skipped=0 skipped_names=()
 # Runs one gtest program and adds up its counts; a program that ends without them counts as one failure.
@@ -80,7 +65,7 @@ run() { # run NAME COMMAND...
   local name=$1 status=0 log="$work/$1.log"
   shift
   echo "--- $name"
-  timeout --kill-after=10 300 "$@" >"$log.raw" 2>&1 &
+  timeout --kill-after=10 900 "$@" >"$log.raw" 2>&1 &
   current=$!
   wait "$current" || status=$?
   current=""
@@ -90,16 +75,23 @@ run() { # run NAME COMMAND...
   bad=$(grep -oP '^\[  FAILED  \] \K[0-9]+(?= tests?, listed below)' "$log" || echo 0)
   skip=$(grep -oP '^\[  SKIPPED \] \K[0-9]+(?= tests?, listed below)' "$log" || echo 0)
   ((status == 0 || bad > 0)) || bad=1
-  mapfile -t -O "${#skipped_names[@]}" skipped_names < <(grep -oP '^\[  SKIPPED \] \K[^ ]+(?= \()' "$log" | sed "s|^|$name: |")
+  mapfile -t -O "${#skipped_names[@]}" skipped_names < <({ grep -oP '^\[  SKIPPED \] \K[^ ]+(?= \()' "$log" || true; } | sed "s|^|$name: |")
   passed=$((passed + ok)) failed=$((failed + bad)) skipped=$((skipped + skip))
 }
 
 echo "--- resources"
 if "$windows/exe_resources.sh" "$build/lookout.exe"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+# The import check itself: the probe calls GetDpiForWindow directly, which Windows 7 lacks.
+"$windows/exe_imports.sh" "$build/dpi_change_probe.exe" >"$work/probe-imports" || true
+if grep -q 'user32.dll GetDpiForWindow' "$work/probe-imports"; then
+  passed=$((passed + 1))
+else
+  echo "FAILED: the import check let dpi_change_probe.exe's GetDpiForWindow pass"; failed=$((failed + 1))
+fi
 run profile "${tester[@]}" env LOOKOUT_PROFILE_PROBE="$work/bin/profile_probe.exe" "$work/bin/profile_differential_test"
 # Each case starts a screen of its own and sets the prefix's DPI.
 run e2e "${tester[@]}" "$work/bin/wine_e2e_test"
 
 ((skipped == 0)) || printf 'skipped: %s\n' "${skipped_names[@]}"
-echo "windows: $passed passed, $failed failed$( ((skipped == 0)) || echo ", $skipped skipped")"
+echo "windows ($(wine --version 2>/dev/null)): $passed passed, $failed failed$( ((skipped == 0)) || echo ", $skipped skipped")"
 ((failed == 0))

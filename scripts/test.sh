@@ -36,18 +36,21 @@ linux_tests() {
     END { printf "%d passed, %d failed, %d skipped", ok, (bad > least ? bad : least), skip }
   ' "$build/Testing/Temporary/LastTest.log" || true)"
 }
-linux_tests build
+linux_tests build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 linux_tests build-asan -DLOOKOUT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 
 # A stage that prints its own closing count.
 stage() {
-  local log
+  local log result=0
   log=$(mktemp)
-  "$@" | tee "$log" || status=1
+  "$@" 2>&1 | tee "$log" || result=$?
+  ((result == 0)) || status=1
+  grep -qE '[0-9]+ passed, [0-9]+ failed' "$log" || echo "test.sh: $* ended without its count, status $result (its last lines above say why)"
   count "$(grep -E '[0-9]+ passed, [0-9]+ failed' "$log" | tail -1 || true)"
   rm -f "$log"
 }
 stage scripts/test-windows.sh build-win
+stage scripts/test-windows-debian13.sh
 stage scripts/fuzz.sh 20
 
 ((skipped == 0)) || { echo "skipped:"; cat build/skipped.txt build-asan/skipped.txt 2>/dev/null || true; }

@@ -242,11 +242,17 @@ void NativeMove(NativeForm& native, int left, int top)
     // system cannot keep track, so such a value is refused as on X11.
     if (!FitsInShort(left) || !FitsInShort(top))
         throw RuntimeError("window position out of range: " + std::to_string(left) + ", " + std::to_string(top));
+    // A place on a monitor of another DPI rescales the window on the way (WM_DPICHANGED): it
+    // keeps this corner, not the one the system suggests, so the place set is the place shown.
+    native.placing = POINT{left, top};
     SetWindowPos(native.window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    native.placing.reset();
 }
 
 void NativeShow(NativeForm& native)
 {
-    ShowWindow(native.window, SW_SHOW);
+    // Shown without the keyboard focus, which it has no use for: typing elsewhere goes on there.
+    // It is topmost already, so it still shows above the active window.
+    ShowWindow(native.window, SW_SHOWNOACTIVATE);
     UpdateWindow(native.window);
 }

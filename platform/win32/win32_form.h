@@ -27,6 +27,7 @@ struct NativeForm {
     HRGN region = nullptr;            // the shape handed over by SetWindowRgn, in logical pixels
     bool drawnSinceFlush = false;     // GDI may still hold drawing back from the bits
     std::optional<Press> lastLeftPress; // a press that a second one may make a double-click
+    std::optional<POINT> placing;       // the top-left corner being set by the program itself
 };
 
 // The id of the form's one timer.

@@ -89,10 +89,12 @@ BOOL OnGetDpiScaledSize(const NativeForm& native, int dpi, SIZE& size)
 
 // The window has come onto a monitor of another DPI, or its monitor's scaling changed: it
 // is drawn anew at the new DPI, the same size in inches, at the place the system suggests,
-// which during a drag keeps the pointer on the same spot of the head.
+// which during a drag keeps the pointer on the same spot of the head; but placed by the
+// program (Top, Left), it keeps the corner it was given.
 void OnDpiChanged(NativeForm& native, int dpi, const RECT& suggested)
 {
-    RunHandler([&] { ScaleToDpi(native, dpi, {suggested.left, suggested.top}); });
+    POINT topLeft = native.placing.value_or(POINT{suggested.left, suggested.top});
+    RunHandler([&] { ScaleToDpi(native, dpi, topLeft); });
 }
 
 } // namespace

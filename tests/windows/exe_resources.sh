@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # What a user sees of lookout.exe: its version (2.01.0003, in German), its 32x32 icon in 16 colours,
-# what it declares of itself to the system, and that it needs only the system's own DLLs.
+# what it declares of itself to the system, and that it imports only functions Windows 7 SP1 has.
 # Usage: tests/windows/exe_resources.sh LOOKOUT_EXE; prints what is wrong, fails if anything is.
 set -uo pipefail
 exe=$1 failed=0 work=$(mktemp -d)
@@ -21,8 +21,6 @@ wrestool -x --raw --type=24 "$exe" >"$work/manifest"
 grep -q '>PerMonitorV2, PerMonitor</dpiAwareness>' "$work/manifest" || fail "the manifest declares no per-monitor DPI awareness"
 (($(grep -c '<supportedOS Id=' "$work/manifest") == 4)) || fail "the manifest names not the four systems from Windows 7 to 11"
 grep -q '>UTF-8</activeCodePage>' "$work/manifest" || fail "the manifest does not ask for UTF-8"
-unexpected=$(x86_64-w64-mingw32-objdump -p "$exe" | grep -oP 'DLL Name: \K.*' | sed 's/\.dll$//I' |
-  grep -vixE 'advapi32|gdi32|kernel32|msvcrt|user32')
-[[ -z $unexpected ]] || fail "needs DLLs that are not the system's: $unexpected"
+"$(dirname "$0")/exe_imports.sh" "$exe" >"$work/imports" || { cat "$work/imports"; failed=1; }
 ((failed == 0)) && echo "lookout.exe: version, icon and imports as they should be"
 exit "$failed"
