@@ -50,7 +50,7 @@ target_sources(lookout_platform PRIVATE
   platform/x11/native_form.cpp
   platform/x11/pointer.cpp
   platform/x11/regions.cpp
-  platform/x11/screen_width.cpp
+  platform/x11/screen.cpp
   platform/x11/stacking.cpp
   platform/x11/top_levels.cpp
   platform/x11/window_calls.cpp

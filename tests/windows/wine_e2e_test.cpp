@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <charconv>
@@ -235,5 +236,24 @@ INSTANTIATE_TEST_SUITE_P(DisplayScalings, WineDesktops,
                                     std::to_string(desktop.dpi) + "dpi" +
                                     (*desktop.change ? "_" + std::to_string(desktop.monitorDpi) + "dpi_when_" + desktop.change : "");
                          });
+
+// A panel at the top of the screen, as a desktop publishes it (_NET_WORKAREA, which Wine takes for
+// the primary monitor's work area as its desktop process starts): the head starts below it.
+TEST(WineWorkArea, TheFirstPlaceIsBelowAPanelAtTheTop)
+{
+    screen = std::make_unique<VirtualScreen>(1024, 768);
+    Display* display = screen->Connection();
+    long area[] = {0, 32, 1024, 736};
+    XChangeProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_WORKAREA", False), XA_CARDINAL,
+                    32, PropModeReplace, reinterpret_cast<unsigned char*>(area), 4);
+    XSync(display, False);
+    TempFolder folder;
+    ASSERT_EQ(UseWineSettings(96, folder.Path()), 0);
+    {
+        RunningLookout lookout(*screen, InstallLookout(folder.Path(), "lookout.exe"), true, {"wine"});
+        EXPECT_EQ(lookout.Position(), std::make_pair(420, 32));
+    }
+    screen.reset();
+}
 
 } // namespace
