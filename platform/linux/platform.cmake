@@ -30,6 +30,7 @@ add_library(lookout_platform STATIC
   platform/linux/app_services.cpp
   platform/linux/desktop_session.cpp
   platform/linux/die.cpp
+  platform/linux/kwin_script.cpp
   platform/linux/long_path.cpp
   platform/linux/pointer_reports.cpp
   platform/linux/profile.cpp
