@@ -91,7 +91,7 @@ bool LoadKWinScript()
 {
     if (!TheSessionBus() || !WriteScript())
         return false;
-    std::atexit(UnloadAtExit);
+    std::at_quick_exit(UnloadAtExit); // End() runs it
     Unload(); // one that a killed lookout left
     const char* file = scriptFile.c_str();
     const SdBus& sd = Sd();
