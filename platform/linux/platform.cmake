@@ -53,7 +53,7 @@ add_library(lookout_platform STATIC
   platform/x11/native_form.cpp
   platform/x11/pointer.cpp
   platform/x11/regions.cpp
-  platform/x11/screen_width.cpp
+  platform/x11/screen.cpp
   platform/x11/stacking.cpp
   platform/x11/top_levels.cpp
   platform/x11/window_calls.cpp

@@ -62,3 +62,6 @@ NativeForm* FormOfWindow(Window window);
 NativeForm* FormOfHandle(HWND handle);
 // Something was drawn into the kept image: pixel reads must ask the server.
 void KeptImageDrawn(NativeForm& native);
+// Where the window has alpha, makes the kept image clear outside the window's shape and
+// opaque inside it.
+void ClearOutsideShape(NativeForm& native);
