@@ -37,8 +37,11 @@ void Main()
     fLookout* form = nullptr;
     ResumeNext([&] { form = &fLookout::DefaultInstance(); });
     if (topText.empty() && leftText.empty()) {
+        // At the top of the screen, below a panel there.
+        float top = 0;
+        ResumeNext([&] { top = TheScreen::WorkAreaTop(); });
         // The first setting creates the window, which loads before the value is applied.
-        ResumeNext([&] { Required(form).Top(0); });
+        ResumeNext([&] { Required(form).Top(top); });
         ResumeNext([&] {
             LONG halfScreen = RoundToLong(TheScreen::Width()) / 2;
             LONG halfWindow = RoundToLong(Required(form).Width()) / 2;

@@ -12,6 +12,8 @@ bool PrevInstance();    // another copy of this program is already running
 
 namespace TheScreen {
 float Width();          // the primary display's width in twips
+float WorkAreaTop();    // the top of the primary display's work area (below a panel at its top),
+                        // in twips from the display's top edge
 }
 
 // Ends the program at once: no handler runs afterwards; exit status 0.

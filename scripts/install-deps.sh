@@ -27,7 +27,7 @@ if [[ "${1:-run}" == test ]]; then
   packages+=(libgtest-dev xvfb xauth x11-utils x11-xserver-utils imagemagick desktop-file-utils
              g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools icoutils wine
              "$(first_known wine64 wine)" clang xserver-xorg-core xserver-xorg-video-dummy "$(first_known dbus-daemon dbus)"
-             openbox xfwm4 kwin-x11 mutter i3-wm awesome fluxbox bspwm twm xsettingsd
+             openbox xfwm4 kwin-x11 mutter i3-wm awesome fluxbox bspwm twm xsettingsd xcompmgr
              sway grim xwayland kwin-wayland gnome-shell libwayland-dev wayland-protocols
              "$(first_known librust-wayland-protocols-wlr-dev librust-wayland-protocols-dev)" debootstrap)
 elif [[ "${1:-run}" == bench ]]; then

@@ -30,7 +30,7 @@ compile "$linux/profile_differential_test" "$windows/profile_differential_test.c
 builds=($!)
 compile "$linux/wine_e2e_test" "$windows/wine_e2e_test.cpp" "$root/tests/e2e/running_lookout.cpp" \
   "$root/tests/support/virtual_screen.cpp" "$root/platform/dib.cpp" -- \
-  -I"$root/tests/support" -I"$root/tests/e2e" -I"$root/window" -I"$root/platform" -I"$root/platform/linux" \
+  -I"$root/tests/support" -I"$root/tests/e2e" -I"$root/window" -I"$root/platform" -I"$root/platform/linux" -I"$root/platform/x11" \
   -DLOOKOUT_EXECUTABLE='"lookout.exe"' -DLOOKOUT_DPI_PROBE='"dpi_change_probe.exe"' \
   -DLOOKOUT_PICTURE_BMP='"lookout.bmp"' -lX11 -lXext -lXtst & # the copies in the folder the tests run in
 builds+=($!)

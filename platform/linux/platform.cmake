@@ -27,6 +27,7 @@ target_sources(lookout_platform PRIVATE
   platform/linux/app_services.cpp
   platform/linux/desktop_session.cpp
   platform/linux/die.cpp
+  platform/linux/kwin_script.cpp
   platform/linux/long_path.cpp
   platform/linux/pointer_reports.cpp
   platform/linux/profile.cpp
@@ -50,7 +51,7 @@ target_sources(lookout_platform PRIVATE
   platform/x11/native_form.cpp
   platform/x11/pointer.cpp
   platform/x11/regions.cpp
-  platform/x11/screen_width.cpp
+  platform/x11/screen.cpp
   platform/x11/stacking.cpp
   platform/x11/top_levels.cpp
   platform/x11/window_calls.cpp

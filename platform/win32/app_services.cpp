@@ -91,6 +91,16 @@ namespace TheScreen {
 
 float Width() { return static_cast<float>(GetSystemMetrics(SM_CXSCREEN) * NativeTwipsPerPixel()); }
 
+// The primary monitor's work area, in its device pixels as the process is DPI aware; the
+// monitor's own top is 0.
+float WorkAreaTop()
+{
+    RECT area{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0))
+        return 0;
+    return static_cast<float>(area.top * NativeTwipsPerPixel());
+}
+
 } // namespace TheScreen
 
 void End()

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "compositor.h"
 #include "run_handler.h"
 #include "runtime_error.h"
 
@@ -26,6 +27,28 @@ ChannelShift ShiftOf(unsigned long mask)
 {
     int shift = std::countr_zero(mask);
     return {shift, mask >> shift};
+}
+
+WindowVisual windowVisual;
+
+// The visual the window is made with, and its channels.
+void ChooseVisual()
+{
+    int screen = DefaultScreen(display);
+    windowVisual = {DefaultVisual(display, screen), DefaultDepth(display, screen), None, 0};
+    XVisualInfo argb;
+    if (CompositorDrawsScreen(display) && XMatchVisualInfo(display, screen, 32, TrueColor, &argb)) {
+        windowVisual.visual = argb.visual;
+        windowVisual.depth = 32;
+        windowVisual.colormap = XCreateColormap(display, RootWindow(display, screen), argb.visual, AllocNone);
+        windowVisual.opaque = 0xFFFFFFFFul & ~(argb.red_mask | argb.green_mask | argb.blue_mask);
+    }
+    Visual* visual = windowVisual.visual;
+    if (visual->c_class != TrueColor)
+        throw RuntimeError("the X display has no true-colour visual");
+    red = ShiftOf(visual->red_mask);
+    green = ShiftOf(visual->green_mask);
+    blue = ShiftOf(visual->blue_mask);
 }
 
 // 8-bit channel values to the visual's, and back, by arithmetic: visuals have 5 to 10 bits a channel.
@@ -88,12 +111,7 @@ void OpenDisplay()
         const char* name = std::getenv("DISPLAY");
         throw RuntimeError(std::string("cannot open the X display \"") + (name ? name : "") + "\"");
     }
-    Visual* visual = DefaultVisual(display, DefaultScreen(display));
-    if (visual->c_class != TrueColor)
-        throw RuntimeError("the X display has no true-colour visual");
-    red = ShiftOf(visual->red_mask);
-    green = ShiftOf(visual->green_mask);
-    blue = ShiftOf(visual->blue_mask);
+    ChooseVisual();
     XSetErrorHandler(OnProtocolError);
     XSetIOErrorHandler(ConnectionLost);
 }
@@ -106,9 +124,12 @@ Display* TheDisplay()
 }
 
 
+const WindowVisual& TheWindowVisual() { return windowVisual; }
+
 unsigned long PixelOf(COLORREF color)
 {
-    return Scale(color & 0xFF, red) | Scale(color >> 8 & 0xFF, green) | Scale(color >> 16 & 0xFF, blue);
+    return Scale(color & 0xFF, red) | Scale(color >> 8 & 0xFF, green) | Scale(color >> 16 & 0xFF, blue) |
+           windowVisual.opaque;
 }
 
 COLORREF ColorOf(unsigned long pixel)

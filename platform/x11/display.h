@@ -13,7 +13,18 @@
 void OpenDisplay();
 Display* TheDisplay();
 
-// The server's pixel value of a 0x00BBGGRR colour on the default visual, and back.
+// What the window is made with: the screen's default visual; where a compositor draws the
+// screen, a 32-bit one with alpha, so that the desktop shows outside the outline on every
+// compositor (some show a window's whole rectangle, its shape aside).
+struct WindowVisual {
+    Visual* visual = nullptr;
+    int depth = 0;
+    Colormap colormap = None;  // the visual's own; None for the default visual
+    unsigned long opaque = 0;  // the alpha bits of an opaque pixel; 0 without alpha
+};
+const WindowVisual& TheWindowVisual();
+
+// The server's pixel value of a 0x00BBGGRR colour on the window's visual (opaque), and back.
 unsigned long PixelOf(COLORREF color);
 COLORREF ColorOf(unsigned long pixel);
 

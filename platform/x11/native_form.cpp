@@ -44,9 +44,9 @@ COLORREF UndrawnColor(const NativeForm& native, int x, int y)
 void PaintKeptImage(Display* display, NativeForm& native)
 {
     constexpr int bandRows = 16;
-    XImage* band = XCreateImage(display, DefaultVisual(display, DefaultScreen(display)),
-                                DefaultDepth(display, DefaultScreen(display)), ZPixmap, 0, nullptr, native.width,
-                                bandRows, 32, 0);
+    const WindowVisual& visual = TheWindowVisual();
+    XImage* band = XCreateImage(display, visual.visual, visual.depth, ZPixmap, 0, nullptr, native.width, bandRows,
+                                32, 0);
     if (!band)
         throw RuntimeError("no memory for the window's image");
     band->data = static_cast<char*>(std::malloc(static_cast<std::size_t>(band->bytes_per_line) * bandRows));
@@ -158,8 +158,8 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
     native->height = height;
     native->logicalWidth = design.clientWidth;
     native->logicalHeight = design.clientHeight;
-    native->image = XCreatePixmap(display, RootWindow(display, screen), native->width, native->height,
-                                  DefaultDepth(display, screen));
+    const WindowVisual& visual = TheWindowVisual();
+    native->image = XCreatePixmap(display, RootWindow(display, screen), native->width, native->height, visual.depth);
     native->gc = XCreateGC(display, native->image, 0, nullptr);
     native->picture = design.picture ? &*design.picture : nullptr;
     PaintKeptImage(display, *native);
@@ -172,14 +172,49 @@ NativeFormPtr CreateNativeForm(Form& form, const FormDesign& design)
     // Override-redirect: no window manager frames, decorates, places or offsets it, so the
     // head is exactly where it is asked to be under every one; it keeps itself above.
     attributes.override_redirect = True;
-    native->window = XCreateWindow(display, RootWindow(display, screen), 0, 0, native->width, native->height, 0,
-                                   CopyFromParent, InputOutput, CopyFromParent,
-                                   CWBackPixmap | CWEventMask | CWOverrideRedirect, &attributes);
+    unsigned long mask = CWBackPixmap | CWEventMask | CWOverrideRedirect;
+    int depth = CopyFromParent;
+    Visual* windowVisual = CopyFromParent;
+    if (visual.colormap != None) { // a visual other than the root's needs its own colormap and border
+        attributes.colormap = visual.colormap;
+        attributes.border_pixel = 0;
+        mask |= CWColormap | CWBorderPixel;
+        depth = visual.depth;
+        windowVisual = visual.visual;
+    }
+    native->window = XCreateWindow(display, RootWindow(display, screen), 0, 0, native->width, native->height, 0, depth,
+                                   InputOutput, windowVisual, mask, &attributes);
     SetWindowHints(display, *native, design);
 
     StartTimer(*native);
     theForm = native.get();
     return native;
+}
+
+void ClearOutsideShape(NativeForm& native)
+{
+    unsigned long alpha = TheWindowVisual().opaque;
+    if (!alpha || !native.shape)
+        return;
+    Display* display = TheDisplay();
+    Region outside = XCreateRegion(), whole = XCreateRegion();
+    XRectangle all{0, 0, static_cast<unsigned short>(native.width), static_cast<unsigned short>(native.height)};
+    XUnionRectWithRegion(&all, whole, whole);
+    XSubtractRegion(whole, native.shape, outside);
+    // Only the alpha bits change: the colours, and so every pixel read, stay as drawn.
+    XSetPlaneMask(display, native.gc, alpha);
+    XSetForeground(display, native.gc, alpha);
+    XFillRectangle(display, native.image, native.gc, 0, 0, native.width, native.height);
+    XSetRegion(display, native.gc, outside);
+    XSetForeground(display, native.gc, 0);
+    XFillRectangle(display, native.image, native.gc, 0, 0, native.width, native.height);
+    XSetClipMask(display, native.gc, None);
+    // From now on drawing changes colours only: the alpha stays the shape's.
+    XSetPlaneMask(display, native.gc, AllPlanes & ~alpha);
+    XDestroyRegion(outside);
+    XDestroyRegion(whole);
+    if (native.mapped)
+        XClearWindow(display, native.window);
 }
 
 HWND NativeHandle(NativeForm& native)

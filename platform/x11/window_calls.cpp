@@ -70,6 +70,7 @@ int SetWindowRgn(HWND window, HRGN region, BOOL /*redraw: X redraws a reshaped w
     if (native->shape)
         XDestroyRegion(native->shape);
     native->shape = shape;
+    ClearOutsideShape(*native);
     XFlush(display);
     return 1;
 }

@@ -67,3 +67,6 @@ NativeForm* FormOfHandle(HWND handle);
 void MoveFormWindow(NativeForm& native, int left, int top);
 // Something was drawn into the kept image: pixel reads must ask the server.
 void KeptImageDrawn(NativeForm& native);
+// Where the window has alpha, makes the kept image clear outside the window's shape and
+// opaque inside it.
+void ClearOutsideShape(NativeForm& native);

@@ -1,9 +1,13 @@
 // Monitors on Xorg's dummy driver, split by RandR: the primary one is the program's screen and
-// its corner the origin, followed while lookout runs, and a head left on no monitor comes back.
+// its corner the origin, followed while lookout runs, and a head left on no monitor comes back;
+// the first place is at the top of the primary monitor's work area.
 
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
+
 #include <cstdlib>
+#include <optional>
 #include <unistd.h>
 
 #include "running_lookout.h"
@@ -121,6 +125,68 @@ INSTANTIATE_TEST_SUITE_P(
                       {"--delmonitor LEFTM", "--delmonitor RIGHTM", "--setmonitor '*RIGHTM' 1024/270x768/203+1024+0 DUMMY0",
                        outputChanged},
                       {1024, 100}, "Top=1500\nLeft=0\n"}),
+    [](const auto& info) { return info.param.name; });
+
+// A desktop that publishes its work areas (_NET_WORKAREA, one for each virtual desktop); with
+// nothing stored the head starts at the top of the primary monitor's part of the current one.
+struct WorkArea {
+    const char* name;
+    bool twoMonitors; // else one screen of 1024 by 768 on Xvfb
+    std::vector<long> areas; // none published where empty
+    std::optional<long> currentDesktop;
+    Place first;
+    std::string stored; // by a double-click there: counted from the primary monitor's corner
+};
+
+void PrintTo(const WorkArea& area, std::ostream* out) { *out << area.name; }
+
+class WorkAreas : public ::testing::TestWithParam<WorkArea> {};
+
+TEST_P(WorkAreas, TheFirstPlaceIsAtTheTopOfThePrimaryMonitorsWorkAreaCentred)
+{
+    const WorkArea& w = GetParam();
+    if (w.twoMonitors && geteuid() != 0)
+        GTEST_SKIP() << "Xorg with the dummy driver needs root";
+    VirtualScreen screen(w.twoMonitors ? 2048 : 1024, 768, "",
+                         w.twoMonitors ? VirtualScreen::Server::XorgDummy : VirtualScreen::Server::Xvfb);
+    // The right monitor is the primary one.
+    ASSERT_TRUE(!w.twoMonitors || Xrandr(screen, {"--setmonitor left 1024/270x768/203+0+0 DUMMY0",
+                                                  "--setmonitor '*right' 1024/270x768/203+1024+0 none"}));
+    Display* display = screen.Connection();
+    Window root = DefaultRootWindow(display);
+    if (!w.areas.empty())
+        XChangeProperty(display, root, XInternAtom(display, "_NET_WORKAREA", False), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(w.areas.data()), static_cast<int>(w.areas.size()));
+    if (w.currentDesktop)
+        XChangeProperty(display, root, XInternAtom(display, "_NET_CURRENT_DESKTOP", False), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&*w.currentDesktop), 1);
+    XSync(display, False);
+    TempFolder folder;
+    auto program = InstallLookout(folder.Path());
+    {
+        RunningLookout lookout(screen, program);
+        EXPECT_EQ(lookout.Position(), w.first);
+        DoubleClick(screen, lookout);
+        ASSERT_EQ(lookout.WaitForExit(3s), 0);
+    }
+    EXPECT_EQ(FileBytes(folder.Path() / "lookout.ini"), "[Tarvex Blinkmor]\n" + w.stored);
+    // A stored place is applied as it is, work area or not.
+    WriteBytes(folder.Path() / "lookout.ini", "[Tarvex Blinkmor]\nTop=0\nLeft=3000\n");
+    RunningLookout stored(screen, program);
+    EXPECT_EQ(stored.Position(), Place(w.first.first - 420 + 200, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Desktops, WorkAreas,
+    ::testing::Values(WorkArea{"NonePublished", false, {}, {}, {420, 0}, "Top=0\nLeft=6300\n"},
+                      WorkArea{"ATopPanel", false, {0, 32, 1024, 736}, {}, {420, 32}, "Top=480\nLeft=6300\n"},
+                      WorkArea{"TheCurrentDesktops", false, {0, 0, 1024, 768, 0, 48, 1024, 720}, 1, {420, 48},
+                               "Top=720\nLeft=6300\n"},
+                      WorkArea{"APanelAcrossTwoMonitors", true, {0, 32, 2048, 736}, {}, {1024 + 420, 32},
+                               "Top=480\nLeft=6300\n"},
+                      // A desktop's one rectangle that misses the primary monitor says nothing of it.
+                      WorkArea{"OffThePrimary", true, {0, 32, 1024, 736}, 0, {1024 + 420, 0},
+                               "Top=0\nLeft=6300\n"}),
     [](const auto& info) { return info.param.name; });
 
 } // namespace

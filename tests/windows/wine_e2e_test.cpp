@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
+
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
@@ -127,5 +129,24 @@ INSTANTIATE_TEST_SUITE_P(DisplayScalings, WineDesktops,
                              return std::string(*info.param.manager ? info.param.manager : "none") + "_" +
                                     std::to_string(info.param.dpi) + "dpi_window_" + std::to_string(info.param.monitorDpi);
                          });
+
+// A panel at the top of the screen, as a desktop publishes it (_NET_WORKAREA, which Wine takes for
+// the primary monitor's work area as its desktop process starts): the head starts below it.
+TEST(WineWorkArea, TheFirstPlaceIsBelowAPanelAtTheTop)
+{
+    screen = std::make_unique<VirtualScreen>(1024, 768);
+    Display* display = screen->Connection();
+    long area[] = {0, 32, 1024, 736};
+    XChangeProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_WORKAREA", False), XA_CARDINAL,
+                    32, PropModeReplace, reinterpret_cast<unsigned char*>(area), 4);
+    XSync(display, False);
+    ASSERT_EQ(UseWineDpi(96), 0);
+    TempFolder folder;
+    {
+        RunningLookout lookout(*screen, InstallLookout(folder.Path(), "lookout.exe"), true, {"wine"});
+        EXPECT_EQ(lookout.Position(), std::make_pair(420, 32));
+    }
+    screen.reset();
+}
 
 } // namespace
