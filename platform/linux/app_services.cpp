@@ -64,5 +64,5 @@ bool PrevInstance()
 
 void End()
 {
-    _exit(0);
+    std::quick_exit(0); // runs what must be undone in other programs (the KWin script), and nothing else
 }

@@ -27,6 +27,7 @@ target_sources(lookout_platform PRIVATE
   platform/linux/app_services.cpp
   platform/linux/desktop_session.cpp
   platform/linux/die.cpp
+  platform/linux/kwin_script.cpp
   platform/linux/long_path.cpp
   platform/linux/pointer_reports.cpp
   platform/linux/profile.cpp

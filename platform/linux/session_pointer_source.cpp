@@ -7,6 +7,7 @@
 
 #include "desktop_session.h"
 #include "gnome_extension.h"
+#include "kwin_script.h"
 #include "loop_source.h"
 #include "pointer_reports.h"
 
@@ -52,6 +53,13 @@ PointerSource* StartGnome()
     return reports;
 }
 
+// KDE Plasma: lookout's KWin script reports from the moment it is loaded.
+PointerSource* StartKde()
+{
+    PointerReports* reports = ServedReports();
+    return reports && LoadKWinScript() ? reports : nullptr;
+}
+
 PointerSource* Start()
 {
     DesktopSession session = ThisSession();
@@ -60,6 +68,8 @@ PointerSource* Start()
     switch (session.desktop) {
     case Desktop::Gnome:
         return StartGnome();
+    case Desktop::Kde:
+        return StartKde();
     default:
         return nullptr;
     }

@@ -40,21 +40,28 @@ KWin::KWin(int scale) : WaylandDesktop(true, scale), host_(1024 * scale, 768 * s
     std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
     std::filesystem::create_directories(config);
     std::filesystem::create_directories(folder_ + "/bin");
-    // Plasma 5.27 reads the scale X11 clients take, Plasma 6 whether they take the output's.
-    std::ofstream(config + "/kwinrc") << "[Xwayland]\nScale=" << scale << "\nXwaylandClientsScale=true\n";
+    // Its own platform plugin loads only into a program of that name.
+    const std::string program = folder_ + "/bin/kwin_wayland";
+    std::filesystem::copy_file(FindProgram("kwin_wayland"), program);
+    // Plasma 5.27 reads the scale X11 clients take; Plasma 6 whether they take the output's (and
+    // would apply a 5.27 scale on top).
+    std::ofstream kwinrc(config + "/kwinrc");
+    kwinrc << "[Xwayland]\nXwaylandClientsScale=true\n";
+    if (std::system((program + " --version >" + folder_ + "/version 2>/dev/null").c_str()) == 0 &&
+        FileBytes(folder_ + "/version").starts_with("kwin 5."))
+        kwinrc << "Scale=" << scale << "\n";
+    kwinrc.close();
     std::ofstream(folder_ + "/started") << "#!/bin/sh\necho \"$DISPLAY $DBUS_SESSION_BUS_ADDRESS\" >" << folder_
                                          << "/displays\nexec sleep infinity\n";
     std::filesystem::permissions(folder_ + "/started", std::filesystem::perms::owner_all);
-    // Its own platform plugin loads only into a program of that name.
-    std::filesystem::copy_file(FindProgram("kwin_wayland"), folder_ + "/bin/kwin_wayland");
-    pid_t kwin = Spawn({"dbus-run-session", "--", folder_ + "/bin/kwin_wayland", "--x11-display", host_.Name(),
+    pid_t kwin = Spawn({"dbus-run-session", "--", program, "--x11-display", host_.Name(),
                         "--width", "1024", "--height", "768", "--scale", std::to_string(scale), "--xwayland",
                         "--socket", "wayland-lookout", "--no-lockscreen", "--no-global-shortcuts", folder_ + "/started"},
                        {"HOME=" + folder_, "XDG_RUNTIME_DIR=" + runtime, "XDG_CONFIG_HOME=" + config,
                         "QT_QPA_PLATFORM=wayland-org.kde.kwin.qpa"},
                        folder_ + "/kwin.log");
     compositorPid_ = kwin;
-    std::string displays = WaitForLine(folder_ + "/displays", 30s);
+    std::string displays = WaitForLine(folder_ + "/displays", 60s);
     std::string display = displays.substr(0, displays.find(' '));
     Started(kwin, display, {"WAYLAND_DISPLAY=" + runtime + "/wayland-lookout", "DISPLAY=" + display,
                             "DBUS_SESSION_BUS_ADDRESS=" + displays.substr(displays.find(' ') + 1),

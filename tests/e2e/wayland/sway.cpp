@@ -62,7 +62,7 @@ Sway::Sway() : WaylandDesktop(false, 1)
                         "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman", "XDG_CONFIG_HOME=" + folder_ + "/config.d"},
                        folder_ + "/sway.log");
     compositorPid_ = sway;
-    const std::string display = WaitForLine(folder_ + "/display", 20s);
+    const std::string display = WaitForLine(folder_ + "/display", 60s);
     std::string socket;
     for (const auto& entry : std::filesystem::directory_iterator(runtime))
         if (entry.path().filename().string().starts_with("wayland-") && entry.path().extension() != ".lock")
