@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "desktop_session.h"
+
 namespace {
 
 bool HasXwaylandOutputs(Display* display)
@@ -34,7 +36,10 @@ bool XwaylandServer(Display* display)
 {
     static const bool xwayland = [&] {
         int opcode, event, error;
-        return XQueryExtension(display, "XWAYLAND", &opcode, &event, &error) || HasXwaylandOutputs(display);
+        // The session's word first: the server's own signs may not be there yet while a
+        // compositor still starts (or restarts) it.
+        return ThisSession().wayland || XQueryExtension(display, "XWAYLAND", &opcode, &event, &error) ||
+               HasXwaylandOutputs(display);
     }();
     return xwayland;
 }

@@ -4,8 +4,9 @@
 
 #include <X11/Xlib.h>
 
-// The server is Xwayland: it says so with its extension (Xwayland 23.1 and later) or by the
-// names of its RandR outputs (XWAYLAND0 and on).
+// The server is Xwayland: the session is a Wayland one (XDG_SESSION_TYPE, WAYLAND_DISPLAY), or
+// the server says so with its extension (Xwayland 23.1 and later) or by the names of its RandR
+// outputs (XWAYLAND0 and on).
 bool XwaylandServer(Display* display);
 
 // A compositor puts the windows together: always under Xwayland; on X11 while a compositing

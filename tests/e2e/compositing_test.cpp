@@ -1,6 +1,7 @@
 // Where a compositor draws the screen (a compositing manager owns _NET_WM_CM_S0) the window has
 // alpha: clear outside the outline, for compositors that show a window's whole rectangle, and
-// opaque inside, with every pixel as without a compositor; without one, the default visual.
+// opaque inside, with every pixel as without a compositor; without one, the default visual. A
+// Wayland session's X server is Xwayland, whose compositor draws the screen, by the session's word.
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-enum class Compositor { none, selectionOnly, xcompmgr };
+enum class Compositor { none, selectionOnly, xcompmgr, waylandSession };
 
 // What a compositor that ignores the shape would take: the window's whole rectangle, alpha and
 // colours, read with the shape taken off; and the outline the window had.
@@ -55,9 +56,12 @@ WindowContents ReadWholeWindow(Display* display, Window window)
 TEST(Compositing, TheHeadIsClearOutsideItsOutlineAndOpaqueInsideWithTheSamePixelsWhereACompositorDraws)
 {
     std::vector<unsigned long> withoutCompositor; // the colours inside the outline, as the program draws them today
-    for (Compositor compositor : {Compositor::none, Compositor::selectionOnly, Compositor::xcompmgr}) {
-        SCOPED_TRACE(compositor == Compositor::none ? "no compositor"
-                     : compositor == Compositor::selectionOnly ? "a selection owner only" : "xcompmgr");
+    for (Compositor compositor :
+         {Compositor::none, Compositor::selectionOnly, Compositor::xcompmgr, Compositor::waylandSession}) {
+        SCOPED_TRACE(compositor == Compositor::none            ? "no compositor"
+                     : compositor == Compositor::selectionOnly ? "a selection owner only"
+                     : compositor == Compositor::xcompmgr      ? "xcompmgr"
+                                                               : "a Wayland session");
         VirtualScreen screen(1024, 768);
         Display* display = screen.Connection();
         pid_t manager = -1;
@@ -74,7 +78,10 @@ TEST(Compositing, TheHeadIsClearOutsideItsOutlineAndOpaqueInsideWithTheSamePixel
         screen.MovePointer(10, 10); // the same pupils in every run
         TempFolder folder;
         {
-            RunningLookout lookout(screen, InstallLookout(folder.Path()));
+            std::vector<std::string> session;
+            if (compositor == Compositor::waylandSession)
+                session = {"env", "XDG_SESSION_TYPE=wayland"};
+            RunningLookout lookout(screen, InstallLookout(folder.Path()), true, session);
             // On the screen, cut out as ever: the desktop around the head (xcompmgr paints its own).
             const unsigned desktop = screen.ScreenPixel(5, 700);
             ExpectCutToOutline(screen, lookout, 1, [&](unsigned pixel, int, int) { return pixel == desktop; });

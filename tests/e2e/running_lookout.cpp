@@ -40,7 +40,12 @@ RunningLookout::RunningLookout(const VirtualScreen& screen, const fs::path& prog
 {
     static TempFolder locks; // the copies' single-instance locks, gone with the test program
     command.push_back(program); // wine, where given, runs the program in the process started here
-    pid_ = Spawn(command, {"DISPLAY=" + screen.Name(), "XDG_RUNTIME_DIR=" + locks.Path().string()}, ErrorFile());
+    // On the tests' own X server, not the session the tests were started from (a Wayland
+    // desktop's command sets its own).
+    pid_ = Spawn(command,
+                 {"DISPLAY=" + screen.Name(), "XDG_RUNTIME_DIR=" + locks.Path().string(), "WAYLAND_DISPLAY=",
+                  "XDG_SESSION_TYPE=x11"},
+                 ErrorFile());
     if (waitForHead && !WaitForHead(30s)) { // Wine's first start is slow
         kill(pid_, SIGKILL);
         WaitForExit(10s);
@@ -206,7 +211,10 @@ void ExpectCutToOutline(const VirtualScreen& screen, const RunningLookout& looko
             }
         return wrong;
     };
-    EXPECT_TRUE(Eventually([&] { return wrongPixels() == 0; })) << wrongPixels() << " pixels wrong, the first at " << first;
+    XWindowAttributes window{};
+    XGetWindowAttributes(screen.Connection(), lookout.TheWindow(), &window);
+    EXPECT_TRUE(Eventually([&] { return wrongPixels() == 0; }))
+        << wrongPixels() << " pixels wrong, the first at " << first << ", the window's depth " << window.depth;
     XDestroyRegion(outline);
 }
 

@@ -31,7 +31,7 @@ protected:
     }
     static void TearDownTestSuite()
     {
-        if (listener) {
+        if (listener > 0) {
             fclose(toListener);
             fclose(fromListener);
             StopGroup(listener);
