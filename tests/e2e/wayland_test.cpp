@@ -216,11 +216,13 @@ const Case cases[] = {
          }
      }},
     {"DraggedByExactlyThePointersWay", [](OnWayland& t) {
-         GTEST_SKIP() << "open: now and then, on every Wayland desktop, the head ends 5,2 pixels beyond the pointer's "
-                         "way (the press 5,2 short of where the test's pointer put it?); not yet found whose";
+         // Steps of (6,3), 20 ms apart, each one motion, as a mouse reports. Xwayland adds the pointer's place
+         // in the window, as the compositor last knew the window, to the window's newest place: a motion
+         // that comes right after one the head followed (the pointer's glide in steps of 8 pixels sends
+         // such) is reported one step too far, and the X server's pointer stays there until the next.
          auto [left, top] = t.lookout->Position();
-         Drag(t.Desktop(), *t.lookout, 1, t.head.In(91, 60), {100, 50});
-         EXPECT_TRUE(Eventually([&] { return t.lookout->Position() == std::make_pair(left + 100, top + 50); }))
+         Drag(t.Desktop(), *t.lookout, 1, t.head.In(91, 60), {60, 30});
+         EXPECT_TRUE(Eventually([&] { return t.lookout->Position() == std::make_pair(left + 60, top + 30); }))
              << "at " << t.lookout->Position().first << "," << t.lookout->Position().second;
      }},
     {"DoubleClickStoresThePlaceAndEnds", [](OnWayland& t) {
