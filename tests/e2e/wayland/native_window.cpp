@@ -1,5 +1,6 @@
-// A native Wayland window of one colour that asks to fill its output and logs the pointer
-// events it gets ("enter X Y", "motion X Y", "button CODE 1|0", "leave"), one a line, to a file.
+// A native Wayland window of one colour that asks to fill its output and logs its size ("size W H")
+// and the pointer events it gets ("enter X Y", "motion X Y", "button CODE 1|0", "leave"), one a line,
+// to a file.
 // Usage: lookout-native-window LOGFILE
 
 #include <wayland-client.h>
@@ -99,6 +100,7 @@ const xdg_surface_listener surfaceListener{
     .configure = [](void* data, xdg_surface* surface, uint32_t serial) {
         auto& window = *static_cast<Window*>(data);
         xdg_surface_ack_configure(surface, serial);
+        Log(window, "size %d %d\n", window.width, window.height);
         wl_surface_attach(window.surface, FilledBuffer(window), 0, 0);
         wl_surface_damage(window.surface, 0, 0, window.width, window.height);
         wl_surface_commit(window.surface);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -79,6 +80,19 @@ std::vector<std::string> WaylandDesktop::NativeEvents() const
     for (std::string line; std::getline(log, line);)
         events.push_back(line);
     return events;
+}
+
+std::string WaylandDesktop::OnNativeWindow(int x, int y) const
+{
+    // Maximised: as wide as the output, and below a panel along the top where there is one.
+    int width = 0, height = 0;
+    for (const std::string& event : NativeEvents())
+        std::sscanf(event.c_str(), "size %d %d", &width, &height);
+    if (width <= 0 || height <= 0)
+        throw std::runtime_error("the native window logged no size");
+    const double rootPerPixel = static_cast<double>(DisplayWidth(Connection(), 0)) / width;
+    const double top = DisplayHeight(Connection(), 0) / rootPerPixel - height;
+    return std::to_string(std::lround(x / rootPerPixel)) + " " + std::to_string(std::lround(y / rootPerPixel - top));
 }
 
 bool RegisterDesktop(const std::string& name, DesktopLauncher launcher)

@@ -27,8 +27,10 @@ public:
     // The scale of the output: the X11 root's pixels per logical pixel of the compositor.
     double Scale() const { return scale_; }
     int XwaylandMajorVersion() const;
-    // The native window's log of the pointer events it got, one a line ("button 272 1").
+    // The native window's log of its sizes and the pointer events it got, one a line ("button 272 1").
     std::vector<std::string> NativeEvents() const;
+    // A point of the root in the native window's own pixels ("X Y"), as its log gives them.
+    std::string OnNativeWindow(int x, int y) const;
     // The environment its clients get (WAYLAND_DISPLAY, XDG_RUNTIME_DIR, DISPLAY, the session bus).
     const std::vector<std::string>& ClientEnvironment() const { return environment_; }
     pid_t CompositorPid() const { return compositorPid_; }
