@@ -11,7 +11,7 @@ clone=$(cd "$(dirname "$0")/.." && pwd)
 packages=()
 while (($#)) && [[ $1 != -- ]]; do
   case $1 in
-    --packages) read -r -a more <<<"$2"; packages+=("${more[@]}"); shift 2 ;;
+    --packages) read -r -d '' -a more <<<"$2" || true; packages+=("${more[@]}"); shift 2 ;;
     *) echo "debian13.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
