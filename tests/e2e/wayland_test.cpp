@@ -1,15 +1,14 @@
 // What a user sees on each Wayland desktop, with lookout under Xwayland over a native window:
-// the head cut out, kept above, looking wherever the pointer is, dragged, stored. One compositor
-// start per desktop; each case starts lookout afresh in a folder of its own.
+// the head cut out, kept above, looking wherever the pointer is, dragged, stored, and on GNOME
+// what lookout's Shell extension reports. One compositor start per desktop; each case starts
+// lookout afresh in a folder of its own.
 
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <cmath>
 #include <csignal>
-#include <cstdio>
 #include <memory>
 #include <sstream>
 #include <tuple>

@@ -3,11 +3,9 @@
 // turns it on, then logs in again). Input comes through mutter's remote desktop interface and
 // screenshots through the shell's, both driven by the tests' gnome_remote tool.
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <regex>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>

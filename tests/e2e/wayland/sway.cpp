@@ -2,8 +2,6 @@
 // (sway refuses root; root's X clients are let in by that user's xhost): the
 // pointer is a virtual one plugged into its seat, the screenshots grim's.
 
-#include <X11/Xlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -11,7 +9,6 @@
 #include <stdexcept>
 #include <unistd.h>
 
-#include "temp_folder.h"
 #include "wayland_desktop.h"
 
 using namespace std::chrono_literals;
