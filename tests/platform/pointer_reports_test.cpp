@@ -57,15 +57,11 @@ protected:
                }, 1s);
     }
 
-    static TempFolder* folder;
-    static pid_t bus;
-    static sd_bus* desktop;
-    static PointerReports* reports;
+    static inline TempFolder* folder = nullptr;
+    static inline pid_t bus = -1;
+    static inline sd_bus* desktop = nullptr;
+    static inline PointerReports* reports = nullptr;
 };
-TempFolder* Reports::folder = nullptr;
-pid_t Reports::bus = -1;
-sd_bus* Reports::desktop = nullptr;
-PointerReports* Reports::reports = nullptr;
 
 // As lookout's GNOME Shell extension sends them, and as fractions from a KWin script.
 TEST_F(Reports, ReachTheLoopAsWholeNumbersOrFractionsAndMapOntoTheRoot)
