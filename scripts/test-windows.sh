@@ -30,8 +30,8 @@ export HOME="$work/home" WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRID
 unset XDG_RUNTIME_DIR
 mkdir -p "$HOME" "$work/bin"
 # The tester may not reach the build folder (a clone in /root): what it runs is copied to its own.
-cp "$build/lookout.exe" "$build/dpi_change_probe.exe" "$build/profile_probe.exe" "$linux/tests/profile_differential_test" \
-  "$linux/tests/wine_e2e_test" "$root/resources/lookout.bmp" "$work/bin"
+cp "$build/lookout.exe" "$build/dpi_change_probe.exe" "$build/exe_probe.exe" "$build/profile_probe.exe" \
+  "$linux/tests/profile_differential_test" "$linux/tests/wine_e2e_test" "$root/resources/lookout.bmp" "$work/bin"
 cd "$work/bin"
 # Wine run by root writes over read-only files; a Windows user can't: test as an ordinary user.
 tester=()
