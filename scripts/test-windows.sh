@@ -79,8 +79,9 @@ run() { # run NAME COMMAND...
   passed=$((passed + ok)) failed=$((failed + bad)) skipped=$((skipped + skip))
 }
 
-echo "--- resources"
-if "$windows/exe_resources.sh" "$build/lookout.exe"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+# Its icon, version and DPI awareness, as the system reads them, are the e2e test's.
+echo "--- imports"
+if "$windows/exe_imports.sh" "$build/lookout.exe"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 # The import check itself: the probe calls GetDpiForWindow directly, which Windows 7 lacks.
 "$windows/exe_imports.sh" "$build/dpi_change_probe.exe" >"$work/probe-imports" || true
 if grep -q 'user32.dll GetDpiForWindow' "$work/probe-imports"; then
