@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command as root inside a Debian 13 (trixie) root with the packages it needs: the root is
-# made once with debootstrap from the mirror apt uses here and kept for later runs.
+# made once with debootstrap from the mirror apt uses here and kept for later runs. On Debian 13
+# itself the command runs here, with the packages installed here.
 # Usage: scripts/debian13.sh [--packages "NAME..."] -- COMMAND [ARG...]
 # The clone is seen at the same path inside; so are /proc, /sys and /dev. Mounts end with the command.
 set -euo pipefail
@@ -11,7 +12,7 @@ clone=$(cd "$(dirname "$0")/.." && pwd)
 packages=()
 while (($#)) && [[ $1 != -- ]]; do
   case $1 in
-    --packages) read -r -a more <<<"$2"; packages+=("${more[@]}"); shift 2 ;;
+    --packages) read -r -d '' -a more <<<"$2" || true; packages+=("${more[@]}"); shift 2 ;;
     *) echo "debian13.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -27,7 +28,9 @@ mirror() {
   echo "${uri:-http://deb.debian.org/debian}"
 }
 
-if [[ ! -e $root/.complete ]]; then
+on_debian13() { grep -qsx 'VERSION_CODENAME=trixie' /etc/os-release; }
+
+if ! on_debian13 && [[ ! -e $root/.complete ]]; then
   command -v debootstrap >/dev/null || { apt-get update -qq; DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null; }
   echo "Making the Debian 13 root in $root (once)..." >&2
   rm -rf "$root.new"
@@ -53,6 +56,10 @@ inside() { # runs a command in the root with /proc, /sys, /dev and the clone mou
       LANG=C.UTF-8 CI="${CI:-}" "$@"
   ' inside "$root" "$clone" "$@"
 }
+
+if on_debian13; then
+  inside() { "$@"; } # Debian 13 itself: no root of its own needed
+fi
 
 missing=()
 if ((${#packages[@]})); then
