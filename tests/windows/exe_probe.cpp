@@ -1,5 +1,4 @@
-// What the system itself reads of lookout.exe and of its running window, as Explorer and the
-// window manager meet them:
+// What the system itself reads of lookout.exe, as Explorer shows it, and of its running window:
 //   exe_probe EXE RESULTS
 // RESULTS gets a line each: "icon W H", the first icon group's image at its own size (Explorer's
 // icon); "version FILE PRODUCT" from the fixed part, "translation LANGUAGE CODEPAGE" and
@@ -57,6 +56,8 @@ void WriteIcon(const std::wstring& exe, std::ofstream& out)
     BITMAP colour{};
     if (icon && GetIconInfo(icon, &info) && GetObjectW(info.hbmColor, sizeof colour, &colour))
         out << "icon " << colour.bmWidth << ' ' << colour.bmHeight << '\n';
+    if (icon)
+        DestroyIcon(icon);
     FreeLibrary(module);
 }
 
