@@ -1,10 +1,13 @@
 // What lookout costs on each Wayland desktop of the tests: its CPU and wake-ups, and the
 // compositor's CPU (with its Xwayland and helpers), while the pointer rests and while it moves
-// as a mouse does (20 motions a second round the screen), and lookout's peak memory.
+// as a mouse does (20 motions a second round the screen), and lookout's peak memory; on GNOME,
+// how soon lookout's Shell extension reports a motion.
 // Usage: wayland_figures [seconds per phase, default 20] [desktop...]   (default: every one)
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -94,6 +97,34 @@ std::string Between(const Sample& from, const Sample& to)
     return text;
 }
 
+// From a motion of one pixel to the extension's report, heard by a listener in lookout's place.
+void ExtensionDelays(const WaylandDesktop& desktop, RunningLookout& lookout)
+{
+    kill(lookout.Pid(), SIGKILL);
+    lookout.WaitForExit(3s);
+    LineDriven listener({LOOKOUT_GNOME_REMOTE}, desktop.ClientEnvironment(), "/dev/null");
+    if (!Eventually([&] { return listener.Ask("own") == "ok"; }))
+        throw std::runtime_error("lookout's bus name stayed taken");
+    auto reports = [&] {
+        long count = 0;
+        std::istringstream(listener.Ask("reports").substr(2)) >> count;
+        return count;
+    };
+    std::vector<double> delays;
+    for (int motion = 0; motion < 20; ++motion) {
+        std::this_thread::sleep_for(200ms); // the extension's tick after the last motion over
+        const long before = reports();
+        const Clock::time_point moved = Clock::now();
+        desktop.MovePointer(300 + motion % 2, 300);
+        while (reports() == before && Clock::now() - moved < 1s) {
+        }
+        delays.push_back(std::chrono::duration<double, std::milli>(Clock::now() - moved).count());
+    }
+    std::sort(delays.begin(), delays.end());
+    std::printf("%-12s the extension's report of a motion after %.1f ms (median), %.1f ms (worst of 20)\n", "",
+                delays[10], delays.back());
+}
+
 void Measure(const std::string& name, std::chrono::seconds phase)
 {
     auto desktop = StartDesktop(name);
@@ -118,6 +149,8 @@ void Measure(const std::string& name, std::chrono::seconds phase)
     Sample moved = Take(lookout.Pid(), group);
     std::printf("%-12s %s   %s   %s\n", name.c_str(), Between(restFrom, restTo).c_str(),
                 Between(restTo, moved).c_str(), StatusField(lookout.Pid(), "VmHWM").c_str() + 1);
+    if (name == "gnome")
+        ExtensionDelays(*desktop, lookout);
 }
 
 } // namespace

@@ -8,16 +8,13 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 
-#include <csignal>
-#include <sys/wait.h>
-
 #include "running_lookout.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
-enum class Compositor { none, selectionOnly, xcompmgr, waylandSession };
+enum class Compositor { none, xcompmgr, waylandSession };
 
 // What a compositor that ignores the shape would take: the window's whole rectangle, alpha and
 // colours, read with the shape taken off; and the outline the window had.
@@ -56,19 +53,15 @@ WindowContents ReadWholeWindow(Display* display, Window window)
 TEST(Compositing, TheHeadIsClearOutsideItsOutlineAndOpaqueInsideWithTheSamePixelsWhereACompositorDraws)
 {
     std::vector<unsigned long> withoutCompositor; // the colours inside the outline, as the program draws them today
-    for (Compositor compositor :
-         {Compositor::none, Compositor::selectionOnly, Compositor::xcompmgr, Compositor::waylandSession}) {
-        SCOPED_TRACE(compositor == Compositor::none            ? "no compositor"
-                     : compositor == Compositor::selectionOnly ? "a selection owner only"
-                     : compositor == Compositor::xcompmgr      ? "xcompmgr"
-                                                               : "a Wayland session");
+    // A Wayland session without a compositor of its own: a window with alpha that the X server draws itself.
+    for (Compositor compositor : {Compositor::none, Compositor::xcompmgr, Compositor::waylandSession}) {
+        SCOPED_TRACE(compositor == Compositor::none       ? "no compositor"
+                     : compositor == Compositor::xcompmgr ? "xcompmgr"
+                                                          : "a Wayland session");
         VirtualScreen screen(1024, 768);
         Display* display = screen.Connection();
         pid_t manager = -1;
-        if (compositor == Compositor::selectionOnly) { // the code path, with the X server drawing as ever
-            Window owner = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
-            XSetSelectionOwner(display, XInternAtom(display, "_NET_WM_CM_S0", False), owner, CurrentTime);
-        } else if (compositor == Compositor::xcompmgr) {
+        if (compositor == Compositor::xcompmgr) {
             manager = Spawn({"xcompmgr"}, {"DISPLAY=" + screen.Name()});
             ASSERT_TRUE(Eventually([&] {
                 return XGetSelectionOwner(display, XInternAtom(display, "_NET_WM_CM_S0", False)) != None;
@@ -109,10 +102,7 @@ TEST(Compositing, TheHeadIsClearOutsideItsOutlineAndOpaqueInsideWithTheSamePixel
                 withoutCompositor = inside;
             EXPECT_TRUE(inside == withoutCompositor) << "the colours inside the outline differ";
         }
-        if (manager > 0) {
-            kill(-manager, SIGTERM);
-            waitpid(manager, nullptr, 0);
-        }
+        StopGroup(manager);
     }
 }
 

@@ -133,7 +133,7 @@ TEST_P(Desktops, TheHeadIsWhereItIsPutCutAboveOthersLookingAndComesBackThereEver
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagersAndDpis, Desktops,
-                         ::testing::Values(Desktop{"", 96}, Desktop{"", 120}, Desktop{"", 144}, Desktop{"", 168}, Desktop{"", 192},
+                         ::testing::Values(Desktop{"", 96}, Desktop{"", 144}, Desktop{"", 168}, Desktop{"", 192},
                                            Desktop{"openbox", 96},
                                            Desktop{"xfwm4", 96}, Desktop{"kwin_x11", 96}, Desktop{"mutter", 96},
                                            Desktop{"i3", 96}, Desktop{"awesome", 96}, Desktop{"fluxbox", 96},

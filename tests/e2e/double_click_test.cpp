@@ -5,7 +5,6 @@
 
 #include <csignal>
 #include <optional>
-#include <thread>
 
 #include "running_lookout.h"
 
@@ -73,19 +72,6 @@ struct Presses {
 
 class DoubleClicks : public ::testing::TestWithParam<Presses> {};
 
-// Two left presses and releases on the head, the time and the pixels apart.
-void TwoPresses(const VirtualScreen& screen, const RunningLookout& lookout, const Presses& presses)
-{
-    auto [left, top] = lookout.Position();
-    for (int press = 0; press < 2; ++press) {
-        screen.MovePointer(left + 91 + press * presses.pixelsApart, top + 100);
-        screen.Button(1, true);
-        screen.Button(1, false);
-        if (press == 0)
-            std::this_thread::sleep_for(presses.apart); // the time between the presses is the case
-    }
-}
-
 TEST_P(DoubleClicks, EndLookoutOnlyWithinTheLimits)
 {
     const Presses& presses = GetParam();
@@ -98,13 +84,14 @@ TEST_P(DoubleClicks, EndLookoutOnlyWithinTheLimits)
         settings.emplace(screen, std::pair{300, 2}); // limits the presses exceed
     RunningLookout lookout(screen, InstallLookout(folder.Path()));
     if (presses.published == Published::whileRunning || presses.published == Published::changedWhileRunning) {
-        TwoPresses(screen, lookout, presses); // beyond the limits before: two presses
+        // Beyond the limits before: two presses.
+        TwoPresses(screen, lookout, {91, 100}, presses.apart, presses.pixelsApart);
         if (settings)
             settings->Change(presses.limits);
         else
             settings.emplace(screen, presses.limits);
     }
-    TwoPresses(screen, lookout, presses);
+    TwoPresses(screen, lookout, {91, 100}, presses.apart, presses.pixelsApart);
     if (presses.doubleClick) {
         EXPECT_EQ(lookout.WaitForExit(5s), 0);
         return;

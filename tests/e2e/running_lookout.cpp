@@ -168,6 +168,20 @@ void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std
     }
 }
 
+void TwoPresses(const VirtualScreen& screen, const RunningLookout& lookout, std::pair<int, int> at,
+                std::chrono::milliseconds apart, int pixelsApart)
+{
+    auto [left, top] = lookout.Position();
+    for (int press = 0; press < 2; ++press) {
+        screen.MovePointer(left + at.first + press * pixelsApart, top + at.second);
+        screen.Button(1, true);
+        PaceInput(40ms);
+        screen.Button(1, false);
+        if (press == 0)
+            PaceInput(apart - 40ms); // the time between the presses is what counts
+    }
+}
+
 void ExpectCutToOutline(const VirtualScreen& screen, const RunningLookout& lookout, double scale,
                         const std::function<bool(unsigned pixel, int x, int y)>& desktopShows,
                         const std::function<bool(int x, int y)>& beyondThePicture)

@@ -68,6 +68,9 @@ private:
 void Drag(const VirtualScreen& screen, const RunningLookout& lookout, unsigned button, std::pair<int, int> from,
           std::pair<int, int> by, const std::function<void()>& whileHeld = {});
 void DoubleClick(const VirtualScreen& screen, const RunningLookout& lookout, std::pair<int, int> at = {91, 100});
+// Two left presses at a point of the window, that long and that many pixels (the second to the right) apart.
+void TwoPresses(const VirtualScreen& screen, const RunningLookout& lookout, std::pair<int, int> at,
+                std::chrono::milliseconds apart, int pixelsApart);
 
 // Whether the head is cut to its picture's outline at a scale: the shape's extents (rows 1 to 279,
 // columns 0 to 182, scaled) and its area; then, polled, no key colour inside it but in the eyes (a

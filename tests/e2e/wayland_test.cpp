@@ -1,16 +1,16 @@
 // What a user sees on each Wayland desktop, with lookout under Xwayland over a native window:
-// the head cut out, kept above, looking wherever the pointer is, dragged, stored. One compositor
-// start per desktop; each case starts lookout afresh in a folder of its own.
+// the head cut out, kept above, looking wherever the pointer is, dragged, stored, and on GNOME
+// what lookout's Shell extension reports. One compositor start per desktop; each case starts
+// lookout afresh in a folder of its own.
 
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <cmath>
 #include <csignal>
-#include <cstdio>
 #include <memory>
+#include <sstream>
 #include <tuple>
 
 #include "running_lookout.h"
@@ -55,18 +55,8 @@ public:
     int WorkAreaTop()
     {
         Display* display = Desktop().Connection();
-        Atom type;
-        int format;
-        unsigned long count = 0, after;
-        unsigned char* data = nullptr;
-        int top = 0;
-        if (XGetWindowProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_WORKAREA", False), 0, 4,
-                               False, XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
-            format == 32 && count == 4)
-            top = static_cast<int>(reinterpret_cast<long*>(data)[1]);
-        if (data)
-            XFree(data);
-        return top;
+        auto area = Property32(display, DefaultRootWindow(display), XInternAtom(display, "_NET_WORKAREA", False));
+        return area.size() >= 4 ? static_cast<int>(area[1]) : 0;
     }
     // A point of the head's picture on the root.
     std::pair<int, int> OnHead(int x, int y)
@@ -77,18 +67,10 @@ public:
     // Whether KWin has lookout's script, as its session bus says.
     bool KWinScriptLoaded()
     {
-        std::string ask = "env";
-        for (const std::string& variable : Desktop().ClientEnvironment())
-            ask += " '" + variable + "'";
-        ask += " dbus-send --session --print-reply --dest=org.kde.KWin /Scripting"
-               " org.kde.kwin.Scripting.isScriptLoaded string:lookout-pointer";
-        FILE* reply = popen(ask.c_str(), "r");
-        std::string text;
-        for (char buffer[256]; reply && std::fgets(buffer, sizeof buffer, reply);)
-            text += buffer;
-        if (reply)
-            pclose(reply);
-        return text.find("boolean true") != std::string::npos;
+        return CommandOutput(Desktop().InClientEnvironment(
+                                 "dbus-send --session --print-reply --dest=org.kde.KWin /Scripting "
+                                 "org.kde.kwin.Scripting.isScriptLoaded string:lookout-pointer"))
+                   .find("boolean true") != std::string::npos;
     }
     // Clicks where the pointer is; whether the native window gets the press, after a motion to that
     // place in its logical pixels where one is given ("X Y").
@@ -257,6 +239,31 @@ const Case cases[] = {
          ASSERT_EQ(t.lookout->WaitForExit(3s), 0);
          EXPECT_FALSE(t.KWinScriptLoaded()) << "left loaded when lookout ended";
      }, "kwin"},
+    // lookout's GNOME Shell extension as lookout hears it: a listener of the test's in lookout's place on the bus.
+    {"GnomeExtensionReportsAtOnceNothingAtRestAndAtMostOnceATickWhileMoving", [](OnWayland& t) {
+         kill(t.lookout->Pid(), SIGKILL);
+         t.lookout->WaitForExit(3s);
+         LineDriven listener({LOOKOUT_GNOME_REMOTE}, t.Desktop().ClientEnvironment(), t.folder.Path() / "listener.log");
+         ASSERT_TRUE(Eventually([&] { return listener.Ask("own") == "ok"; })) << "lookout's name stayed taken";
+         long reports = 0;
+         int x = 0, y = 0;
+         auto hear = [&] {
+             std::istringstream(listener.Ask("reports").substr(2)) >> reports >> x >> y;
+             return reports;
+         };
+         EXPECT_TRUE(Eventually([&] { return hear() >= 1; }, 2s)) << "no report as lookout appeared";
+         t.Desktop().MovePointer(300, 200);
+         EXPECT_TRUE(Eventually([&] { return hear() && x == 300 && y == 200; })) << "last heard at " << x << "," << y;
+         const long resting = reports;
+         EXPECT_FALSE(Eventually([&] { return hear() != resting; }, 1s)) << "reports while the pointer rests";
+         const auto start = std::chrono::steady_clock::now();
+         for (int along = 300; along < 1000; along += 2) // a motion every few milliseconds, each answered by the shell
+             t.Desktop().MovePointer(along, 200);
+         const double ticks = std::chrono::duration<double>(std::chrono::steady_clock::now() - start) / 70ms;
+         ASSERT_TRUE(Eventually([&] { return hear() && x == 998; })) << "the last place never reported";
+         EXPECT_LE(reports - resting, ticks + 2);
+         EXPECT_GE(reports - resting, ticks / 2) << "over " << ticks << " ticks";
+     }, "gnome"},
 };
 
 // Every case on every desktop it is for, a desktop's cases one after another.

@@ -57,31 +57,24 @@ protected:
                }, 1s);
     }
 
-    static TempFolder* folder;
-    static pid_t bus;
-    static sd_bus* desktop;
-    static PointerReports* reports;
+    static inline TempFolder* folder = nullptr;
+    static inline pid_t bus = -1;
+    static inline sd_bus* desktop = nullptr;
+    static inline PointerReports* reports = nullptr;
 };
-TempFolder* Reports::folder = nullptr;
-pid_t Reports::bus = -1;
-sd_bus* Reports::desktop = nullptr;
-PointerReports* Reports::reports = nullptr;
 
-TEST_F(Reports, ReachTheLoopAndMapOntoARootTwiceTheLogicalSize)
+// As lookout's GNOME Shell extension sends them, and as fractions from a KWin script.
+TEST_F(Reports, ReachTheLoopAsWholeNumbersOrFractionsAndMapOntoTheRoot)
 {
     ASSERT_TRUE(Send("Moved", "iiii", 100, 50, 640, 400));
     EXPECT_TRUE(reports->Active());
     EXPECT_EQ(reports->Latest({1280, 800}), (RootPoint{200, 100}));
-}
-
-TEST_F(Reports, OfAKWinScriptComeAsFractions)
-{
     ASSERT_TRUE(Send("Moved", "dddd", 10.5, 20.0, 1280.0, 800.0));
-    EXPECT_TRUE(reports->Active());
     EXPECT_EQ(reports->Latest({1280, 800}), (RootPoint{10, 20}));
 }
 
-TEST_F(Reports, StopUntilTheNextMotion)
+// Stopped, or without a screen: nothing told until the next motion.
+TEST_F(Reports, StopUntilTheNextMotionAndWithoutAScreenTellNothing)
 {
     ASSERT_TRUE(Send("Moved", "iiii", 1, 2, 640, 400));
     ASSERT_FALSE(Send("Stopped", ""));
@@ -89,10 +82,6 @@ TEST_F(Reports, StopUntilTheNextMotion)
     ASSERT_TRUE(Send("Moved", "iiii", 3, 4, 640, 400));
     EXPECT_TRUE(reports->Active());
     EXPECT_EQ(reports->Latest({640, 400}), (RootPoint{3, 4}));
-}
-
-TEST_F(Reports, WithoutAScreenTellNothing)
-{
     ASSERT_TRUE(Send("Moved", "iiii", 5, 5, 0, 0));
     EXPECT_FALSE(reports->Active());
 }

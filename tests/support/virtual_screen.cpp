@@ -60,12 +60,13 @@ void StopGroup(pid_t pid)
 }
 
 pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& variables,
-            const std::string& errorFile, int keepFd)
+            const std::string& errorFile, int keepFd, int input, int output)
 {
     pid_t pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
-        dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+        dup2(input >= 0 ? input : open("/dev/null", O_RDONLY), STDIN_FILENO);
+        dup2(output >= 0 ? output : open("/dev/null", O_WRONLY), STDOUT_FILENO);
         dup2(open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
         for (int fd = 3; fd < 256; ++fd)
             if (fd != keepFd)
@@ -84,10 +85,6 @@ pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::stri
 
 VirtualScreen::VirtualScreen(int width, int height, const std::string& windowManager, Server server)
 try {
-    char folder[] = "/tmp/lookout-screen-XXXXXX";
-    if (!mkdtemp(folder))
-        throw std::runtime_error("mkdtemp failed");
-    folder_ = folder;
     StartServer(width, height, server);
     Connect(name_);
     if (!windowManager.empty())
@@ -120,8 +117,6 @@ void VirtualScreen::Stop()
     Disconnect();
     StopGroup(windowManager_);
     StopGroup(server_);
-    if (!folder_.empty())
-        std::filesystem::remove_all(folder_);
 }
 
 void VirtualScreen::StartServer(int width, int height, Server server)

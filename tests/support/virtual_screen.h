@@ -13,6 +13,7 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "temp_folder.h"
 #include "window_queries.h" // the program's own Children() and Property32()
 
 class VirtualScreen {
@@ -42,13 +43,15 @@ protected:
     void Connect(const std::string& name); // to that server, once it runs
     void Disconnect(); // before it ends
 
+    TempFolder files_;
+    const std::string folder_ = files_.Path(); // the server's, window manager's or compositor's files
+
 private:
     void StartServer(int width, int height, Server server);
     void StartWindowManager(const std::string& windowManager);
     void Stop();
 
     std::string name_;
-    std::string folder_; // the server's and window manager's files
     pid_t server_ = -1;
     pid_t windowManager_ = -1;
     Display* display_ = nullptr;
@@ -57,9 +60,10 @@ private:
 // One screen for the whole test program, with DISPLAY pointing at it.
 VirtualScreen& SharedScreen();
 
-// Starts a program in a process group of its own, its output dropped and its errors in a file.
+// Starts a program in a process group of its own, its errors in a file, its input and output from
+// and to those descriptors (none and dropped where -1).
 pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& variables = {},
-            const std::string& errorFile = "/dev/null", int keepFd = -1);
+            const std::string& errorFile = "/dev/null", int keepFd = -1, int input = -1, int output = -1);
 // Ends a program started so and whatever it started in its group.
 void StopGroup(pid_t pid);
 

@@ -3,11 +3,9 @@
 // turns it on, then logs in again). Input comes through mutter's remote desktop interface and
 // screenshots through the shell's, both driven by the tests' gnome_remote tool.
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <regex>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,8 +22,9 @@ constexpr unsigned escapeKey = 0xff1b; // the shell starts in its overview
 
 class GnomeShell : public WaylandDesktop {
 public:
-    GnomeShell();
+    GnomeShell() : WaylandDesktop(true, 1) {}
     ~GnomeShell() override;
+    void Start() override;
     std::vector<unsigned> Pixels(int left, int top, int width, int height) const override;
     void Button(unsigned button, bool down) const override;
 
@@ -35,9 +34,8 @@ private:
     pid_t StartBus(const std::string& kind, const std::string& socket);
     std::string XwaylandDisplay() const; // the lowest display whose lock the shell holds
 
-    pid_t systemBus_ = -1, sessionBus_ = -1, remote_ = -1;
-    FILE* toRemote_ = nullptr;
-    FILE* fromRemote_ = nullptr;
+    pid_t systemBus_ = -1, sessionBus_ = -1;
+    std::unique_ptr<LineDriven> remote_;
     mutable int x_ = 0, y_ = 0; // where the pointer is
 };
 
@@ -67,13 +65,11 @@ std::string GnomeShell::XwaylandDisplay() const
     return "";
 }
 
-GnomeShell::GnomeShell() : WaylandDesktop(true, 1)
+void GnomeShell::Start()
 {
     if (FindProgram("gnome-shell").empty() || FindProgram("dbus-daemon").empty())
         throw std::runtime_error("needs gnome-shell and dbus-daemon");
-    const std::string runtime = folder_ + "/runtime", home = folder_ + "/home";
-    std::filesystem::create_directories(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    const std::string runtime = RuntimeFolder(), home = folder_ + "/home";
     // Mutter refuses an X11 socket folder that others could take over, as a fresh container may have it.
     std::filesystem::create_directories("/tmp/.X11-unix");
     chmod("/tmp/.X11-unix", 01777);
@@ -112,32 +108,15 @@ GnomeShell::GnomeShell() : WaylandDesktop(true, 1)
     if (!Eventually([&] { return std::system(xhost.c_str()) == 0; }, 20s))
         throw std::runtime_error("Xwayland " + display + " let no one in");
 
-    int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0)
-        throw std::runtime_error("pipe failed");
-    remote_ = fork();
-    if (remote_ == 0) {
-        setpgid(0, 0);
-        dup2(in[0], STDIN_FILENO);
-        dup2(out[1], STDOUT_FILENO);
-        for (int fd = 3; fd < 256; ++fd)
-            close(fd);
-        putenv(const_cast<char*>(sessionBus.c_str()));
-        execl(LOOKOUT_GNOME_REMOTE, LOOKOUT_GNOME_REMOTE, nullptr);
-        _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    toRemote_ = fdopen(in[1], "w");
-    fromRemote_ = fdopen(out[0], "r");
+    remote_ = std::make_unique<LineDriven>(std::vector<std::string>{LOOKOUT_GNOME_REMOTE},
+                                           std::vector<std::string>{sessionBus}, folder_ + "/remote.log");
     // Out of the overview, and the pointer to a known place: the bottom-right corner, in small steps.
     Command("key " + std::to_string(escapeKey));
     for (int step = 0; step < std::max(width, height) / 8 + 1; ++step)
         Command("move 8 8");
     x_ = width - 1, y_ = height - 1;
-    Started(compositorPid_, display,
-            {"WAYLAND_DISPLAY=" + runtime + "/wayland-lookout", "DISPLAY=" + display, "XDG_RUNTIME_DIR=" + runtime,
-             sessionBus, "XDG_SESSION_TYPE=wayland", "XDG_CURRENT_DESKTOP=GNOME"});
+    Started(display, {"WAYLAND_DISPLAY=" + runtime + "/wayland-lookout", "DISPLAY=" + display,
+                      "XDG_RUNTIME_DIR=" + runtime, sessionBus, "XDG_SESSION_TYPE=wayland", "XDG_CURRENT_DESKTOP=GNOME"});
     // The maximised native window shows at the bottom of the screen once the overview has gone, and
     // below the top bar once the banner that tells root of its privileges has gone (with some motion).
     // A shell still starting may take the first Escape for nothing, or open the overview again: ask again.
@@ -158,11 +137,7 @@ GnomeShell::GnomeShell() : WaylandDesktop(true, 1)
 
 GnomeShell::~GnomeShell()
 {
-    if (toRemote_)
-        fclose(toRemote_); // the remote ends at the end of its input
-    if (fromRemote_)
-        fclose(fromRemote_);
-    StopGroup(remote_);
+    remote_.reset();
     Disconnect();
     StopGroup(compositorPid_);
     compositorPid_ = -1;
@@ -172,11 +147,7 @@ GnomeShell::~GnomeShell()
 
 void GnomeShell::Command(const std::string& line) const
 {
-    char answer[256] = "";
-    if (std::fprintf(toRemote_, "%s\n", line.c_str()) < 0 || std::fflush(toRemote_) != 0 ||
-        !std::fgets(answer, sizeof answer, fromRemote_))
-        throw std::runtime_error("gnome_remote ended: " + FileBytes(folder_ + "/shell.log"));
-    if (std::string(answer) != "ok\n")
+    if (const std::string answer = remote_->Ask(line); answer != "ok")
         throw std::runtime_error("gnome_remote: " + line + ": " + answer);
 }
 
@@ -188,8 +159,7 @@ void GnomeShell::Jump(int x, int y) const
 
 void GnomeShell::Button(unsigned button, bool down) const
 {
-    const unsigned codes[] = {0, 0x110, 0x112, 0x111}; // BTN_LEFT, BTN_MIDDLE, BTN_RIGHT for X11's 1, 2, 3
-    Command("button " + std::to_string(codes[button]) + (down ? " 1" : " 0"));
+    Command("button " + std::to_string(EvdevButton(button)) + (down ? " 1" : " 0"));
 }
 
 std::vector<unsigned> GnomeShell::Pixels(int left, int top, int width, int height) const
@@ -197,22 +167,7 @@ std::vector<unsigned> GnomeShell::Pixels(int left, int top, int width, int heigh
     const std::string shot = folder_ + "/shot.png";
     Command("shot " + std::to_string(left) + " " + std::to_string(top) + " " + std::to_string(width) + " " +
             std::to_string(height) + " " + shot);
-    FILE* convert = popen(("convert " + shot + " -depth 8 ppm:-").c_str(), "r");
-    int w = 0, h = 0, maximum = 0;
-    std::vector<unsigned> pixels;
-    if (convert && std::fscanf(convert, "P6 %d %d %d", &w, &h, &maximum) == 3 && std::fgetc(convert) != EOF &&
-        w == width && h == height)
-        for (int i = 0; i < w * h; ++i) {
-            unsigned char rgb[3];
-            if (std::fread(rgb, 1, 3, convert) != 3)
-                break;
-            pixels.push_back(rgb[0] << 16 | rgb[1] << 8 | rgb[2]);
-        }
-    if (convert)
-        pclose(convert);
-    if (pixels.size() != static_cast<size_t>(width) * height)
-        throw std::runtime_error("the shell took no screenshot");
-    return pixels;
+    return PixelsFrom("convert " + shot + " -depth 8 ppm:-", width, height);
 }
 
 const bool registered = RegisterDesktop("gnome", [] { return std::make_unique<GnomeShell>(); });

@@ -7,13 +7,10 @@
 //                           the names of GNOME's own tools: this program owns org.gnome.Screenshot)
 //   own                     takes lookout's name, org.lookout.Pointer, to hear the extension's reports
 //   reports                 "ok COUNT X Y": the reports heard so far and the last one's place
-//   latency DX              "ok MICROSECONDS" from a motion by DX pixels to its report
 // The remote desktop session lasts as long as this program's connection.
 
 #include <systemd/sd-bus.h>
 
-#include <chrono>
-#include <cstdio>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -22,15 +19,12 @@ namespace {
 
 constexpr const char* mutter = "org.gnome.Mutter.RemoteDesktop";
 
-using Clock = std::chrono::steady_clock;
-
 struct Bus {
     sd_bus* bus = nullptr;
     std::string session;
     std::string error;
     long reports = 0;
     int x = 0, y = 0;
-    Clock::time_point reportedAt;
 
     // One call; false with the error kept.
     bool Call(const char* destination, const char* path, const char* interface, const char* member,
@@ -54,22 +48,7 @@ int OnReport(sd_bus_message* message, void* data, sd_bus_error*)
         sd_bus_message_read(message, "iiii", &bus.x, &bus.y, &width, &height) < 0)
         return 0;
     ++bus.reports;
-    bus.reportedAt = Clock::now();
     return sd_bus_reply_method_return(message, "");
-}
-
-// Handles what has come, waiting up to that long for a report when asked to.
-void Process(Bus& bus, std::chrono::milliseconds patience = {})
-{
-    long before = bus.reports;
-    Clock::time_point end = Clock::now() + patience;
-    for (;;) {
-        while (sd_bus_process(bus.bus, nullptr) > 0) {
-        }
-        if (bus.reports != before || Clock::now() >= end)
-            return;
-        sd_bus_wait(bus.bus, 1000);
-    }
 }
 
 bool Start(Bus& bus)
@@ -120,21 +99,10 @@ bool Run(Bus& bus, const std::string& line, std::string& figures)
     if (command == "own")
         return sd_bus_request_name(bus.bus, "org.lookout.Pointer", 0) >= 0;
     if (command == "reports") {
-        Process(bus);
+        while (sd_bus_process(bus.bus, nullptr) > 0) { // what has come
+        }
         figures = " " + std::to_string(bus.reports) + " " + std::to_string(bus.x) + " " + std::to_string(bus.y);
         return true;
-    }
-    if (double dx; command == "latency" && words >> dx) {
-        Process(bus, std::chrono::milliseconds(200)); // the extension's tick after a former motion is over
-        long before = bus.reports;
-        Clock::time_point moved = Clock::now();
-        if (!bus.Call(mutter, session, input, "NotifyPointerMotionRelative", nullptr, "dd", dx, 0.0))
-            return false;
-        Process(bus, std::chrono::milliseconds(1000));
-        bus.error = "no report";
-        auto latency = std::chrono::duration_cast<std::chrono::microseconds>(bus.reportedAt - moved);
-        figures = " " + std::to_string(latency.count());
-        return bus.reports != before;
     }
     bus.error = "unknown command";
     return false;

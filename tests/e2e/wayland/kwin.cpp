@@ -4,6 +4,7 @@
 // OpenGL. A copy of kwin_wayland, without the file capabilities that a container cannot grant.
 // At scale 2, X11 clients scale themselves, as Plasma 6 has it by default.
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -18,7 +19,8 @@ namespace {
 
 class KWin : public WaylandDesktop {
 public:
-    explicit KWin(int scale);
+    explicit KWin(int scale) : WaylandDesktop(true, scale), host_(1024 * scale, 768 * scale) {}
+    void Start() override;
     std::vector<unsigned> Pixels(int left, int top, int width, int height) const override
     {
         return host_.Pixels(left, top, width, height);
@@ -31,13 +33,11 @@ private:
     VirtualScreen host_; // physical pixels: the X11 root's at scale 1 and where clients scale themselves
 };
 
-KWin::KWin(int scale) : WaylandDesktop(true, scale), host_(1024 * scale, 768 * scale)
+void KWin::Start()
 {
     if (FindProgram("kwin_wayland").empty())
         throw std::runtime_error("needs kwin_wayland");
-    const std::string runtime = folder_ + "/runtime", config = folder_ + "/config";
-    std::filesystem::create_directories(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    const std::string runtime = RuntimeFolder(), config = folder_ + "/config";
     std::filesystem::create_directories(config);
     std::filesystem::create_directories(folder_ + "/bin");
     // Its own platform plugin loads only into a program of that name.
@@ -49,23 +49,22 @@ KWin::KWin(int scale) : WaylandDesktop(true, scale), host_(1024 * scale, 768 * s
     kwinrc << "[Xwayland]\nXwaylandClientsScale=true\n";
     if (std::system((program + " --version >" + folder_ + "/version 2>/dev/null").c_str()) == 0 &&
         FileBytes(folder_ + "/version").starts_with("kwin 5."))
-        kwinrc << "Scale=" << scale << "\n";
+        kwinrc << "Scale=" << scale_ << "\n";
     kwinrc.close();
     std::ofstream(folder_ + "/started") << "#!/bin/sh\necho \"$DISPLAY $DBUS_SESSION_BUS_ADDRESS\" >" << folder_
                                          << "/displays\nexec sleep infinity\n";
     std::filesystem::permissions(folder_ + "/started", std::filesystem::perms::owner_all);
-    pid_t kwin = Spawn({"dbus-run-session", "--", program, "--x11-display", host_.Name(),
-                        "--width", "1024", "--height", "768", "--scale", std::to_string(scale), "--xwayland",
-                        "--socket", "wayland-lookout", "--no-lockscreen", "--no-global-shortcuts", folder_ + "/started"},
-                       {"HOME=" + folder_, "XDG_RUNTIME_DIR=" + runtime, "XDG_CONFIG_HOME=" + config,
-                        "QT_QPA_PLATFORM=wayland-org.kde.kwin.qpa"},
-                       folder_ + "/kwin.log");
-    compositorPid_ = kwin;
+    compositorPid_ = Spawn({"dbus-run-session", "--", program, "--x11-display", host_.Name(), "--width", "1024",
+                            "--height", "768", "--scale", std::to_string(std::lround(scale_)), "--xwayland", "--socket",
+                            "wayland-lookout", "--no-lockscreen", "--no-global-shortcuts", folder_ + "/started"},
+                           {"HOME=" + folder_, "XDG_RUNTIME_DIR=" + runtime, "XDG_CONFIG_HOME=" + config,
+                            "QT_QPA_PLATFORM=wayland-org.kde.kwin.qpa"},
+                           folder_ + "/kwin.log");
     std::string displays = WaitForLine(folder_ + "/displays", 60s);
     std::string display = displays.substr(0, displays.find(' '));
-    Started(kwin, display, {"WAYLAND_DISPLAY=" + runtime + "/wayland-lookout", "DISPLAY=" + display,
-                            "DBUS_SESSION_BUS_ADDRESS=" + displays.substr(displays.find(' ') + 1),
-                            "XDG_SESSION_TYPE=wayland", "XDG_CURRENT_DESKTOP=KDE"});
+    Started(display, {"WAYLAND_DISPLAY=" + runtime + "/wayland-lookout", "DISPLAY=" + display,
+                      "DBUS_SESSION_BUS_ADDRESS=" + displays.substr(displays.find(' ') + 1), "XDG_SESSION_TYPE=wayland",
+                      "XDG_CURRENT_DESKTOP=KDE"});
 }
 
 const bool registered = RegisterDesktop("kwin", [] { return std::make_unique<KWin>(1); }) &&

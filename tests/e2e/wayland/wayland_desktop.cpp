@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -28,26 +29,31 @@ std::map<std::string, DesktopLauncher>& Launchers()
 
 } // namespace
 
-WaylandDesktop::WaylandDesktop(bool pointerKnownEverywhere, double scale)
-    : VirtualScreen(StartedElsewhere{}), scale_(scale), pointerKnownEverywhere_(pointerKnownEverywhere)
-{
-    char folder[] = "/tmp/lookout-wayland-XXXXXX";
-    if (!mkdtemp(folder))
-        throw std::runtime_error("mkdtemp failed");
-    folder_ = folder;
-}
-
 WaylandDesktop::~WaylandDesktop()
 {
     Disconnect();
     StopGroup(nativeWindow_);
     StopGroup(compositorPid_);
-    std::filesystem::remove_all(folder_);
 }
 
-void WaylandDesktop::Started(pid_t compositorPid, const std::string& xDisplay, std::vector<std::string> environment)
+std::string WaylandDesktop::RuntimeFolder() const
 {
-    compositorPid_ = compositorPid;
+    const std::string runtime = folder_ + "/runtime";
+    std::filesystem::create_directories(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    return runtime;
+}
+
+std::string WaylandDesktop::InClientEnvironment(const std::string& command) const
+{
+    std::string line = "env";
+    for (const std::string& variable : environment_)
+        line += " '" + variable + "'";
+    return line + " " + command;
+}
+
+void WaylandDesktop::Started(const std::string& xDisplay, std::vector<std::string> environment)
+{
     environment_ = std::move(environment);
     Connect(xDisplay);
     nativeWindow_ = Spawn({LOOKOUT_NATIVE_WINDOW, folder_ + "/native.log"}, environment_, folder_ + "/native.err");
@@ -95,7 +101,12 @@ std::vector<std::string> RegisteredDesktops()
     return names;
 }
 
-std::unique_ptr<WaylandDesktop> StartDesktop(const std::string& name) { return Launchers().at(name)(); }
+std::unique_ptr<WaylandDesktop> StartDesktop(const std::string& name)
+{
+    std::unique_ptr<WaylandDesktop> desktop = Launchers().at(name)();
+    desktop->Start();
+    return desktop;
+}
 
 std::string FindProgram(const std::string& name)
 {
@@ -116,4 +127,66 @@ std::string WaitForLine(const std::string& file, std::chrono::milliseconds patie
     if (line.empty())
         throw std::runtime_error("nothing written to " + file);
     return line;
+}
+
+std::string CommandOutput(const std::string& command)
+{
+    std::unique_ptr<FILE, int (*)(FILE*)> output(popen(command.c_str(), "r"), pclose);
+    std::string bytes;
+    char buffer[65536];
+    for (size_t count; output && (count = std::fread(buffer, 1, sizeof buffer, output.get())) > 0;)
+        bytes.append(buffer, count);
+    return bytes;
+}
+
+std::vector<unsigned> PixelsFrom(const std::string& command, int width, int height)
+{
+    const std::string ppm = CommandOutput(command);
+    int w = 0, h = 0, header = 0;
+    std::sscanf(ppm.c_str(), "P6 %d %d %*d%n", &w, &h, &header);
+    const size_t count = static_cast<size_t>(width) * height;
+    if (w != width || h != height || ppm.size() != header + 1 + 3 * count)
+        throw std::runtime_error("no screenshot: " + command);
+    std::vector<unsigned> pixels;
+    for (size_t at = header + 1; at < ppm.size(); at += 3)
+        pixels.push_back(static_cast<unsigned char>(ppm[at]) << 16 | static_cast<unsigned char>(ppm[at + 1]) << 8 |
+                         static_cast<unsigned char>(ppm[at + 2]));
+    return pixels;
+}
+
+unsigned EvdevButton(unsigned button)
+{
+    const unsigned codes[] = {0, 0x110, 0x112, 0x111}; // BTN_LEFT, BTN_MIDDLE, BTN_RIGHT for X11's 1, 2, 3
+    return codes[button];
+}
+
+LineDriven::LineDriven(const std::vector<std::string>& command, const std::vector<std::string>& environment,
+                       const std::string& errorFile)
+    : errorFile_(errorFile)
+{
+    std::signal(SIGPIPE, SIG_IGN); // a tool that has ended is reported, not the end of the tests
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0)
+        throw std::runtime_error("pipe failed");
+    pid_ = Spawn(command, environment, errorFile, -1, in[0], out[1]);
+    close(in[0]);
+    close(out[1]);
+    to_ = fdopen(in[1], "w");
+    from_ = fdopen(out[0], "r");
+}
+
+LineDriven::~LineDriven()
+{
+    fclose(to_); // the tools end at the end of their input
+    fclose(from_);
+    StopGroup(pid_);
+}
+
+std::string LineDriven::Ask(const std::string& command) const
+{
+    char answer[256] = "";
+    if (std::fprintf(to_, "%s\n", command.c_str()) < 0 || std::fflush(to_) != 0 || !std::fgets(answer, sizeof answer, from_))
+        throw std::runtime_error("ended before answering " + command + ": " + FileBytes(errorFile_));
+    const std::string line = answer;
+    return line.substr(0, line.find('\n'));
 }
