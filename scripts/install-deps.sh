@@ -25,7 +25,7 @@ packages=(cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-d
 if [[ "${1:-run}" == test ]]; then
   # dbus-daemon: dbus in Ubuntu 22.04; wine64: wine alone where wine64 went.
   packages+=(libgtest-dev xvfb xauth x11-utils x11-xserver-utils imagemagick desktop-file-utils
-             g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools icoutils wine
+             g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine
              "$(first_known wine64 wine)" clang xserver-xorg-core xserver-xorg-video-dummy "$(first_known dbus-daemon dbus)"
              openbox xfwm4 kwin-x11 mutter i3-wm awesome fluxbox bspwm twm xsettingsd xcompmgr
              sway grim xwayland kwin-wayland gnome-shell libwayland-dev wayland-protocols

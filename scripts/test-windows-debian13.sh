@@ -6,7 +6,7 @@ echo "Testing the Windows program in Debian 13..."
 cd "$(dirname "$0")/.."
 
 packages="cmake g++ make pkg-config libx11-dev libxext-dev libxrandr-dev libxi-dev libxtst-dev libgtest-dev
-  xvfb xauth g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools icoutils wine wine64 openbox"
+  xvfb xauth g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine wine64 openbox"
 sudo=()
 ((EUID == 0)) || sudo=(sudo)
 "${sudo[@]}" scripts/debian13.sh --packages "$(echo $packages)" -- scripts/test-windows.sh build-win13

@@ -30,8 +30,8 @@ export HOME="$work/home" WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRID
 unset XDG_RUNTIME_DIR
 mkdir -p "$HOME" "$work/bin"
 # The tester may not reach the build folder (a clone in /root): what it runs is copied to its own.
-cp "$build/lookout.exe" "$build/dpi_change_probe.exe" "$build/profile_probe.exe" "$linux/tests/profile_differential_test" \
-  "$linux/tests/wine_e2e_test" "$root/resources/lookout.bmp" "$work/bin"
+cp "$build/lookout.exe" "$build/dpi_change_probe.exe" "$build/exe_probe.exe" "$build/profile_probe.exe" \
+  "$linux/tests/profile_differential_test" "$linux/tests/wine_e2e_test" "$root/resources/lookout.bmp" "$work/bin"
 cd "$work/bin"
 # Wine run by root writes over read-only files; a Windows user can't: test as an ordinary user.
 tester=()
@@ -79,8 +79,9 @@ run() { # run NAME COMMAND...
   passed=$((passed + ok)) failed=$((failed + bad)) skipped=$((skipped + skip))
 }
 
-echo "--- resources"
-if "$windows/exe_resources.sh" "$build/lookout.exe"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+# Its icon, version and DPI awareness, as the system reads them, are the e2e test's.
+echo "--- imports"
+if "$windows/exe_imports.sh" "$build/lookout.exe"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 # The import check itself: the probe calls GetDpiForWindow directly, which Windows 7 lacks.
 "$windows/exe_imports.sh" "$build/dpi_change_probe.exe" >"$work/probe-imports" || true
 if grep -q 'user32.dll GetDpiForWindow' "$work/probe-imports"; then

@@ -75,9 +75,11 @@ void TwoPresses(const VirtualScreen& screen, const RunningLookout& lookout, std:
 // Whether the head is cut to its picture's outline at a scale: the shape's extents (rows 1 to 279,
 // columns 0 to 182, scaled) and its area; then, polled, no key colour inside it but in the eyes (a
 // pixel past them when rounded), and outside it, a pixel beyond each side but the top included,
-// what the desktop shows there (a pixel, at a place in the window).
+// what the desktop shows there (a pixel, at a place in the window). Pixels that the shape holds
+// beyond the picture's outline, where the system is known to err, are passed over.
 void ExpectCutToOutline(const VirtualScreen& screen, const RunningLookout& lookout, double scale,
-                        const std::function<bool(unsigned pixel, int x, int y)>& desktopShows);
+                        const std::function<bool(unsigned pixel, int x, int y)>& desktopShows,
+                        const std::function<bool(int x, int y)>& beyondThePicture = {});
 
 // Counts the events that match, the root's children's among them, over an observation window of that length.
 int CountEvents(Display* display, std::chrono::milliseconds duration, const std::function<bool(const XEvent&)>& counts);
