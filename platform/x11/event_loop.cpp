@@ -294,8 +294,10 @@ void MoveWithPointer(NativeForm& native)
     if (!XQueryPointer(display, native.window, &root, &child, &rootX, &rootY, &x, &y, &buttons) ||
         !(buttons & Button1Mask))
         return; // the button is up already: there is nothing to move
-    if (XGrabPointer(display, native.window, False, ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
-                     GrabModeAsync, None, None, CurrentTime) != GrabSuccess)
+    // Presses too: one that comes after the release but before the program lets go of the grab
+    // (the second of a double-click on a slow machine) would otherwise reach no one.
+    if (XGrabPointer(display, native.window, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+                     GrabModeAsync, GrabModeAsync, None, None, CurrentTime) != GrabSuccess)
         return;
     // A release between letting go of the press's own grab and this one went elsewhere.
     if (!XQueryPointer(display, native.window, &root, &child, &rootX, &rootY, &x, &y, &buttons) ||

@@ -99,7 +99,8 @@ TEST_P(DoubleClicks, EndLookoutOnlyWithinTheLimits)
     // Still there: it follows a drag.
     auto [left, top] = lookout.Position();
     Drag(screen, lookout, 1, {140, 60}, {30, 20});
-    EXPECT_TRUE(Eventually([&] { return lookout.Position() == std::make_pair(left + 30, top + 20); }));
+    EXPECT_TRUE(Eventually([&] { return lookout.Position() == std::make_pair(left + 30, top + 20); }))
+        << "from " << left << "," << top << " to " << lookout.Position().first << "," << lookout.Position().second;
 }
 
 INSTANTIATE_TEST_SUITE_P(
