@@ -51,8 +51,10 @@ void KWin::Start()
         FileBytes(folder_ + "/version").starts_with("kwin 5."))
         kwinrc << "Scale=" << scale_ << "\n";
     kwinrc.close();
+    // The program KWin starts tells the displays, then lives while the desktop's folder does: KWin
+    // starts it out of the compositor's process group, which the desktop's end stops.
     std::ofstream(folder_ + "/started") << "#!/bin/sh\necho \"$DISPLAY $DBUS_SESSION_BUS_ADDRESS\" >" << folder_
-                                         << "/displays\nexec sleep infinity\n";
+                                         << "/displays\nwhile [ -e " << folder_ << "/displays ]; do sleep 1; done\n";
     std::filesystem::permissions(folder_ + "/started", std::filesystem::perms::owner_all);
     compositorPid_ = Spawn({"dbus-run-session", "--", program, "--x11-display", host_.Name(), "--width", "1024",
                             "--height", "768", "--scale", std::to_string(std::lround(scale_)), "--xwayland", "--socket",
