@@ -8,29 +8,7 @@
 #include "display.h"
 #include "monitors.h"
 #include "native_form.h"
-
-namespace {
-
-// Items [first, first + count) of a root window's CARDINAL property; fewer where it has fewer.
-std::vector<long> RootCardinals(Display* display, const char* property, long first, long count)
-{
-    Atom type;
-    int format;
-    unsigned long items = 0, remaining;
-    unsigned char* data = nullptr;
-    std::vector<long> values;
-    if (XGetWindowProperty(display, DefaultRootWindow(display), AtomNamed(property), first, count, False,
-                           XA_CARDINAL, &type, &format, &items, &remaining, &data) == Success &&
-        data && format == 32) {
-        auto* cardinals = reinterpret_cast<long*>(data); // Xlib hands 32-bit items over as longs
-        values.assign(cardinals, cardinals + items);
-    }
-    if (data)
-        XFree(data);
-    return values;
-}
-
-} // namespace
+#include "window_queries.h"
 
 namespace TheScreen {
 
@@ -46,9 +24,12 @@ float WorkAreaTop()
 {
     Display* display = TheDisplay();
     const MonitorArea& primary = PrimaryMonitor();
-    std::vector<long> desktop = RootCardinals(display, "_NET_CURRENT_DESKTOP", 0, 1);
-    long index = desktop.empty() ? 0 : std::clamp(desktop[0], 0L, 1L << 20); // no desktop lies beyond
-    std::vector<long> area = RootCardinals(display, "_NET_WORKAREA", index * 4, 4);
+    const Window root = DefaultRootWindow(display);
+    auto desktop = Property32(display, root, AtomNamed("_NET_CURRENT_DESKTOP"), XA_CARDINAL, 0, 1);
+    long index = desktop.empty() ? 0 : static_cast<long>(std::min(desktop[0], 1ul << 20)); // no desktop lies beyond
+    std::vector<long> area;
+    for (unsigned long item : Property32(display, root, AtomNamed("_NET_WORKAREA"), XA_CARDINAL, index * 4, 4))
+        area.push_back(static_cast<long>(item)); // signed: a panel's area may start left of the screen
     if (area.size() < 4)
         return 0;
     long left = std::max<long>(area[0], primary.x), right = std::min<long>(area[0] + area[2], primary.x + primary.width);
