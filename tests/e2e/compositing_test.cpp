@@ -76,8 +76,10 @@ TEST(Compositing, TheHeadIsClearOutsideItsOutlineAndOpaqueInsideWithTheSamePixel
                 session = {"env", "XDG_SESSION_TYPE=wayland"};
             RunningLookout lookout(screen, InstallLookout(folder.Path()), true, session);
             // On the screen, cut out as ever: the desktop around the head (xcompmgr paints its own).
+            // Without a compositor the desktops' test shows it.
             const unsigned desktop = screen.ScreenPixel(5, 700);
-            ExpectCutToOutline(screen, lookout, 1, [&](unsigned pixel, int, int) { return pixel == desktop; });
+            if (compositor != Compositor::none)
+                ExpectCutToOutline(screen, lookout, 1, [&](unsigned pixel, int, int) { return pixel == desktop; });
 
             WindowContents window = ReadWholeWindow(display, lookout.TheWindow());
             ASSERT_EQ(window.pixels.size(), 184u * 280u);
@@ -96,10 +98,12 @@ TEST(Compositing, TheHeadIsClearOutsideItsOutlineAndOpaqueInsideWithTheSamePixel
                     }
                 }
             XDestroyRegion(window.outline);
+            if (compositor == Compositor::none) { // the colours as the program draws them without alpha
+                withoutCompositor = inside;
+                continue;
+            }
             EXPECT_EQ(notOpaque, 0) << "pixels inside the outline not opaque";
             EXPECT_EQ(notClear, 0) << "pixels outside the outline not clear";
-            if (compositor == Compositor::none)
-                withoutCompositor = inside;
             EXPECT_TRUE(inside == withoutCompositor) << "the colours inside the outline differ";
         }
         StopGroup(manager);

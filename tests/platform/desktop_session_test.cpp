@@ -32,11 +32,9 @@ const Environment environments[] = {
     {"X11WithAStrayWaylandDisplay", "x11", "wayland-1", "KDE", {false, Desktop::Kde}},
     // Started from a console: the session says "tty", the compositor sets WAYLAND_DISPLAY.
     {"SwayFromAConsole", "tty", "wayland-1", "sway", {true, Desktop::Other}},
-    {"NoSessionType", nullptr, "wayland-0", nullptr, {true, Desktop::Other}},
     {"NothingSaid", nullptr, nullptr, nullptr, {false, Desktop::Other}},
     {"EmptyWaylandDisplay", nullptr, "", "GNOME", {false, Desktop::Gnome}},
     // Only whole names in the list count.
-    {"GnomeFlashback", "x11", nullptr, "GNOME-Flashback:GNOME", {false, Desktop::Gnome}},
     {"NameWithinAnother", "wayland", "wayland-0", "XGNOME:KDEX", {true, Desktop::Other}},
 };
 INSTANTIATE_TEST_SUITE_P(Sessions, ReadsTheSession, ::testing::ValuesIn(environments),

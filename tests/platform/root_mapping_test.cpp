@@ -35,12 +35,6 @@ const Mapping mappings[] = {
     {"KWinScaleOneAndAHalf", {101, 33, 1280, 800}, {1920, 1200}, RootPoint{151, 49}},
     // A KWin script's positions may come as fractions of a logical pixel.
     {"KWinFractionalPosition", {100.75, 0.5, 1280, 800}, {2560, 1600}, RootPoint{201, 1}},
-    // GNOME 48 at 125 %: the logical screen is 1024x640 on a 1280x800 monitor, and Xwayland
-    // runs at twice that where it scales itself, or at the logical size where it does not.
-    {"GnomeFractionalXwaylandAtTwice", {512, 320, 1024, 640}, {2048, 1280}, RootPoint{1024, 640}},
-    {"GnomeFractionalXwaylandLogical", {512, 320, 1024, 640}, {1024, 640}, RootPoint{512, 320}},
-    // Two monitors side by side, the box around both.
-    {"TwoMonitorsAtScaleTwo", {1500, 10, 2048, 768}, {4096, 1536}, RootPoint{3000, 20}},
     // The pointer is on the screen: a report beyond it (a monitor just gone) stays on the root.
     {"BeyondTheScreenKeptOnTheRoot", {1400, -5, 1280, 800}, {1280, 800}, RootPoint{1279, 0}},
     {"NoScreenNoPlace", {10, 10, 0, 800}, {1280, 800}, std::nullopt},
