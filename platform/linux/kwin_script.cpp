@@ -32,32 +32,24 @@ std::string ScriptText()
 
 std::string scriptFile; // KWin reads it when the script runs, perhaps later: kept until lookout ends
 
-// One call to KWin, with a string or no argument; the reply's single value read where one is wanted.
-bool Call(const char* path, const char* interface, const char* method, const char* text,
-          const char* replyType = nullptr, void* value = nullptr)
+// One call to KWin with the arguments of its signature; the reply's single value read where one is wanted.
+template <typename... Arguments>
+bool Call(const char* path, const char* interface, const char* method, const char* replyType, void* value,
+          const char* signature, Arguments... arguments)
 {
     const SdBus& sd = Sd();
     sd_bus_error error = SD_BUS_ERROR_NULL;
     sd_bus_message* reply = nullptr;
-    bool done = sd.sd_bus_call_method(TheSessionBus(), kwin, path, interface, method, &error, &reply, text ? "s" : "",
-                                      text) >= 0 &&
+    bool done = sd.sd_bus_call_method(TheSessionBus(), kwin, path, interface, method, &error, &reply, signature,
+                                      arguments...) >= 0 &&
                 (!replyType || sd.sd_bus_message_read(reply, replyType, value) > 0);
     sd.sd_bus_message_unref(reply);
     sd.sd_bus_error_free(&error);
     return done;
 }
 
-bool Loaded()
-{
-    int loaded = 0;
-    return Call("/Scripting", scripting, "isScriptLoaded", scriptName, "b", &loaded) && loaded;
-}
-
-void Unload()
-{
-    if (Loaded())
-        Call("/Scripting", scripting, "unloadScript", scriptName);
-}
+// KWin answers false where no script of that name is loaded.
+void Unload() { Call("/Scripting", scripting, "unloadScript", nullptr, nullptr, "s", scriptName); }
 
 void UnloadAtExit()
 {
@@ -93,21 +85,11 @@ bool LoadKWinScript()
         return false;
     std::at_quick_exit(UnloadAtExit); // End() runs it
     Unload(); // one that a killed lookout left
-    const char* file = scriptFile.c_str();
-    const SdBus& sd = Sd();
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    sd_bus_message* reply = nullptr;
     int id = -1;
-    if (sd.sd_bus_call_method(TheSessionBus(), kwin, "/Scripting", scripting, "loadScript", &error, &reply, "ss", file,
-                              scriptName) < 0 ||
-        sd.sd_bus_message_read(reply, "i", &id) <= 0)
-        id = -1;
-    sd.sd_bus_message_unref(reply);
-    sd.sd_bus_error_free(&error);
-    if (id < 0)
+    if (!Call("/Scripting", scripting, "loadScript", "i", &id, "ss", scriptFile.c_str(), scriptName) || id < 0)
         return false;
     // The script's object: /Scripting/Script<id> in Plasma 6, /<id> in Plasma 5.
     const std::string plasma6 = "/Scripting/Script" + std::to_string(id), plasma5 = "/" + std::to_string(id);
-    return Call(plasma6.c_str(), "org.kde.kwin.Script", "run", nullptr) ||
-           Call(plasma5.c_str(), "org.kde.kwin.Script", "run", nullptr);
+    return Call(plasma6.c_str(), "org.kde.kwin.Script", "run", nullptr, nullptr, "") ||
+           Call(plasma5.c_str(), "org.kde.kwin.Script", "run", nullptr, nullptr, "");
 }

@@ -10,8 +10,6 @@
 
 namespace {
 
-const SdBus* calls = nullptr;
-
 class SessionBus final : public LoopSource {
 public:
     explicit SessionBus(sd_bus* bus) : bus_(bus) {}
@@ -22,11 +20,11 @@ public:
         LoopWait wait;
         if (!bus_)
             return wait;
-        wait.fd = calls->sd_bus_get_fd(bus_);
-        int events = calls->sd_bus_get_events(bus_);
+        wait.fd = Sd().sd_bus_get_fd(bus_);
+        int events = Sd().sd_bus_get_events(bus_);
         wait.events = static_cast<short>(events < 0 ? POLLIN : events);
         std::uint64_t due = 0;
-        if (calls->sd_bus_get_timeout(bus_, &due) >= 0 && due != UINT64_MAX)
+        if (Sd().sd_bus_get_timeout(bus_, &due) >= 0 && due != UINT64_MAX)
             wait.due = std::chrono::steady_clock::time_point(std::chrono::microseconds(due)); // CLOCK_MONOTONIC
         return wait;
     }
@@ -35,9 +33,9 @@ public:
     {
         bool any = false;
         int processed;
-        while (bus_ && (processed = calls->sd_bus_process(bus_, nullptr)) != 0) {
+        while (bus_ && (processed = Sd().sd_bus_process(bus_, nullptr)) != 0) {
             if (processed < 0) // the bus is gone (the session ends): go on without it
-                bus_ = calls->sd_bus_flush_close_unref(bus_);
+                bus_ = Sd().sd_bus_flush_close_unref(bus_);
             any = true;
         }
         return any;
@@ -52,9 +50,8 @@ private:
 sd_bus* TheSessionBus()
 {
     static SessionBus* session = [] () -> SessionBus* {
-        calls = LoadSdBus();
         sd_bus* bus = nullptr;
-        if (!calls || calls->sd_bus_open_user(&bus) < 0)
+        if (!LoadSdBus() || Sd().sd_bus_open_user(&bus) < 0)
             return nullptr;
         static SessionBus connected(bus);
         AddLoopSource(connected);
@@ -63,4 +60,4 @@ sd_bus* TheSessionBus()
     return session ? session->Bus() : nullptr;
 }
 
-const SdBus& Sd() { return *calls; }
+const SdBus& Sd() { return *LoadSdBus(); }

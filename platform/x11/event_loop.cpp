@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <poll.h>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -256,7 +257,7 @@ void HandleEventsAndTimers(bool wait)
     // Without a tick to wait for, the program sleeps until a source says something.
     pollfd polled[maxSources];
     Clock::time_point due[maxSources];
-    std::size_t count = std::min(sources.size(), maxSources);
+    std::size_t count = sources.size(); // at most maxSources, as they are added
     for (std::size_t i = 0; i < count; ++i) {
         LoopWait wait = sources[i].source->Wait();
         polled[i] = {wait.fd, wait.events, 0}; // poll passes over a negative descriptor
@@ -275,7 +276,12 @@ void HandleEventsAndTimers(bool wait)
 
 } // namespace
 
-void AddLoopSource(LoopSource& source) { Sources().push_back({&source}); }
+void AddLoopSource(LoopSource& source)
+{
+    if (Sources().size() == maxSources) // the loop polls no more: a program's fault, not the system's
+        throw std::logic_error("more sources for the event loop than it polls");
+    Sources().push_back({&source});
+}
 
 void RunMessageLoop()
 {
